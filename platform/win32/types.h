@@ -1,0 +1,37 @@
+#pragma once
+// The Win32 base types, with their Windows widths on every Linux target.
+
+#include <cstddef>
+#include <cstdint>
+
+using BOOL = int;
+constexpr BOOL TRUE = 1;
+constexpr BOOL FALSE = 0;
+
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using ULONG = std::uint32_t;
+using UINT = unsigned int;
+using LONGLONG = std::int64_t;
+using ULONGLONG = std::uint64_t;
+using DWORDLONG = std::uint64_t;
+using SIZE_T = std::size_t;
+using CHAR = char;
+// Wide characters are UTF-16 code units, never the 32-bit Linux wchar_t.
+using WCHAR = char16_t;
+using LPSTR = char*;
+using LPCSTR = const char*;
+using LPWSTR = WCHAR*;
+using LPCWSTR = const WCHAR*;
+using LPVOID = void*;
+using LPCVOID = const void*;
+using LPDWORD = DWORD*;
+
+using HANDLE = void*;
+inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
+
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+
+constexpr WORD MAKEWORD(BYTE low, BYTE high) { return static_cast<WORD>(low | (high << 8)); }

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds and runs every test, first in the default preset, then under the sanitizers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+for preset in default asan; do
+  echo "=== preset ${preset}"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done

@@ -1,0 +1,64 @@
+#include "platform/win32/handles.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/clock.h"
+#include "platform/win32/last_error.h"
+#include "tests/support/virtual_clock.h"
+
+namespace {
+
+struct Counted : win32::KernelObject {
+    int* closes;
+    explicit Counted(int* closes) : closes(closes) {}
+    BOOL Close() override {
+        ++*closes;
+        return TRUE;
+    }
+};
+
+TEST(Handles, CloseOnceThenInvalid) {
+    int closes = 0;
+    HANDLE handle = win32::RegisterHandle(std::make_shared<Counted>(&closes));
+    EXPECT_TRUE(win32::LookupHandle(handle));
+    EXPECT_TRUE(CloseHandle(handle));
+    EXPECT_EQ(closes, 1);
+    SetLastError(0);
+    EXPECT_FALSE(CloseHandle(handle));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(closes, 1);
+}
+
+TEST(Handles, UnknownAndUnwaitableHandlesFailTheWait) {
+    for (HANDLE bogus : {HANDLE(nullptr), INVALID_HANDLE_VALUE, reinterpret_cast<HANDLE>(0x12345)}) {
+        SetLastError(0);
+        EXPECT_EQ(WaitForSingleObject(bogus, 0), WAIT_FAILED);
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    }
+    int closes = 0;
+    HANDLE plain = win32::RegisterHandle(std::make_shared<Counted>(&closes));
+    EXPECT_EQ(WaitForSingleObject(plain, 10), WAIT_FAILED);
+    CloseHandle(plain);
+}
+
+TEST(Clock, VirtualClockDrivesTickAndSleep) {
+    DWORD realBefore = GetTickCount();
+    {
+        testing_support::VirtualClock clock(0xFFFFFFF0ull);
+        EXPECT_EQ(GetTickCount(), 0xFFFFFFF0u);
+        Sleep(0x20); // wraps like the Windows tick
+        EXPECT_EQ(GetTickCount(), 0x10u);
+    }
+    EXPECT_GE(GetTickCount() - realBefore, 0u);
+    EXPECT_LT(GetTickCount() - realBefore, 10000u);
+}
+
+TEST(Clock, RealSleepWaitsAtLeastItsTime) {
+    DWORD start = GetTickCount();
+    Sleep(30);
+    DWORD spent = GetTickCount() - start;
+    EXPECT_GE(spent, 29u);
+    EXPECT_LT(spent, 1000u);
+}
+
+} // namespace
