@@ -32,6 +32,14 @@ using LPDWORD = DWORD*;
 using HANDLE = void*;
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
 
+using HMODULE = void*;
+
+// A 100-ns count since 1601-01-01, split in two halves.
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 
 constexpr WORD MAKEWORD(BYTE low, BYTE high) { return static_cast<WORD>(low | (high << 8)); }
