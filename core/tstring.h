@@ -54,5 +54,5 @@ TString operator+(const TString& left, const char* right);
 TString operator+(const char* left, const TString& right);
 TString operator+(const TString& left, const System::UnicodeString& right);
 
-// Value of one hexadecimal digit of either case.
+// Value of one hexadecimal digit of either case; -1 for any other character.
 int HexDigitValue(char digit);
