@@ -3,6 +3,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/win32/clock.h"
 #include "platform/win32/last_error.h"
 
 namespace win32 {
@@ -27,6 +28,19 @@ std::uintptr_t Key(HANDLE handle) { return reinterpret_cast<std::uintptr_t>(hand
 DWORD KernelObject::Wait(DWORD) {
     FailWith(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
+}
+
+DWORD WaitForTimeOut(DWORD ms) {
+    Clock& clock = CurrentClock();
+    if (ms == INFINITE && clock.IsVirtual()) {
+        FailWith(ERROR_INVALID_PARAMETER);
+        return WAIT_FAILED;
+    }
+    if (ms == INFINITE) {
+        for (;;) clock.SleepMs(INFINITE - 1);
+    }
+    clock.SleepMs(ms);
+    return WAIT_TIMEOUT;
 }
 
 HANDLE RegisterHandle(std::shared_ptr<KernelObject> object) {

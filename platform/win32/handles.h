@@ -30,6 +30,12 @@ HANDLE RegisterHandle(std::shared_ptr<KernelObject> object);
 // while the caller uses it, even if another thread closes the handle meanwhile.
 std::shared_ptr<KernelObject> LookupHandle(HANDLE handle);
 
+// Ends the wait of an object that nothing will signal within `ms`: the current clock sleeps ms (a
+// virtual clock just moves on, so tests do not block) and the result is WAIT_TIMEOUT. INFINITE
+// blocks for good on the real clock, as on Windows; on a virtual clock it would hang the test, so
+// it fails there with ERROR_INVALID_PARAMETER.
+DWORD WaitForTimeOut(DWORD ms);
+
 // Sets ERROR_INVALID_HANDLE; for lookups that found an object of the wrong kind.
 void LookupHandleFailed();
 

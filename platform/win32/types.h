@@ -33,11 +33,30 @@ using HANDLE = void*;
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
 
 using HMODULE = void*;
+using HWND = void*;
+
+// Window message parameters: pointer-sized, as on Windows.
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+
+struct POINT {
+    LONG x;
+    LONG y;
+};
 
 // A 100-ns count since 1601-01-01, split in two halves.
 struct FILETIME {
     DWORD dwLowDateTime;
     DWORD dwHighDateTime;
+};
+
+// 16 bytes in the platform's layout: three little-endian fields, then eight bytes in text order.
+struct GUID {
+    DWORD Data1;
+    WORD Data2;
+    WORD Data3;
+    BYTE Data4[8];
 };
 
 constexpr DWORD INFINITE = 0xFFFFFFFF;

@@ -61,4 +61,16 @@ TEST(Clock, RealSleepWaitsAtLeastItsTime) {
     EXPECT_LT(spent, 1000u);
 }
 
+TEST(Handles, WaitForTimeOutMovesAVirtualClockInsteadOfBlocking) {
+    testing_support::VirtualClock clock(5000);
+    EXPECT_EQ(win32::WaitForTimeOut(250), WAIT_TIMEOUT);
+    EXPECT_EQ(GetTickCount(), 5250u);
+    EXPECT_EQ(win32::WaitForTimeOut(0), WAIT_TIMEOUT);
+    EXPECT_EQ(GetTickCount(), 5250u);
+    SetLastError(0);
+    EXPECT_EQ(win32::WaitForTimeOut(INFINITE), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(GetTickCount(), 5250u);
+}
+
 } // namespace
