@@ -1,4 +1,8 @@
 #include "core/socket_start.h"
 
-// Sockets on this platform need no start-up call before the first socket is made.
-void StartSockets() {}
+#include "platform/win32/winsock.h"
+
+void StartSockets() {
+    WSADATA data; // neither the record nor the result is used
+    WSAStartup(MAKEWORD(2, 2), &data);
+}
