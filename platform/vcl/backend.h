@@ -1,0 +1,47 @@
+#pragma once
+// What a backend supplies to the component model. Each backend library (headless for tests, FLTK
+// for the real window) defines these functions; the program picks one at link time, so the model
+// never asks which backend it runs on.
+
+#include <memory>
+
+#include "platform/vcl/unicode_string.h"
+#include "platform/win32/window_hooks.h"
+
+class TApplication;
+class TControl;
+class TOpenDialog;
+class TTimer;
+
+namespace vcl {
+
+// The backend's mirror of one control. The model calls Update after every change of the control's
+// state; the peer reads back whatever it shows.
+class ControlPeer {
+public:
+    virtual ~ControlPeer() = default;
+    virtual void Update() = 0;
+    virtual void TakeFocus() {}
+};
+
+} // namespace vcl
+
+namespace vcl::backend {
+
+// A peer for the control, or null when the backend shows nothing for it.
+std::unique_ptr<ControlPeer> CreatePeer(TControl& control);
+
+// The timer's Enabled or Interval changed (arm, re-arm or stop it), or it is going away.
+void TimerChanged(TTimer& timer);
+void TimerDestroyed(TTimer& timer);
+
+int ShowMessageBox(HWND owner, const UnicodeString& text, const UnicodeString& caption, UINT type);
+// Shows the file chooser; true with the dialog's FileName set when the user picked a file.
+bool ExecuteOpenDialog(TOpenDialog& dialog);
+
+void Initialize();
+// Runs until the application is terminated or its main form has closed.
+void RunMessageLoop(TApplication& application);
+void ProcessMessages();
+
+} // namespace vcl::backend

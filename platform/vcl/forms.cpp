@@ -1,0 +1,100 @@
+#include "platform/vcl/forms.h"
+
+#include "platform/win32/files.h"
+
+TForm::TForm(TComponent* owner) : TWinControl(owner) {
+    SetVisible(false);
+    color = clBtnFace;
+}
+
+void TForm::ShowForm() {
+    if (!Peer()) CreatePeers();
+    SetVisible(true);
+}
+
+void TForm::Close() {
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, canClose);
+    if (!canClose) return;
+    SetVisible(false);
+    if (Application->MainForm() == this) Application->Terminate();
+}
+
+void TForm::FocusControl(TWinControl* control) {
+    if (control == activeControl) return;
+    TWinControl* leaving = activeControl;
+    activeControl = control;
+    if (control && control->Peer()) control->Peer()->TakeFocus();
+    // Set from inside an OnExit: the handler's choice stands and fires nothing more.
+    if (inExit) return;
+    inExit = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{inExit};
+    if (leaving && leaving->OnExit) leaving->OnExit(leaving);
+    if (control && activeControl == control && control->OnEnter) control->OnEnter(control);
+}
+
+void TForm::ControlDestroyed(TControl* control) {
+    if (activeControl == control) activeControl = nullptr;
+}
+
+namespace {
+
+int MessageBoxThroughBackend(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    return vcl::backend::ShowMessageBox(owner, UnicodeString(text), UnicodeString(caption), type);
+}
+
+void PumpThroughBackend() { vcl::backend::ProcessMessages(); }
+
+TApplication& TheApplication() {
+    static TApplication application;
+    return application;
+}
+
+UnicodeString ProgramName() {
+    WCHAR path[4096];
+    DWORD length = GetModuleFileNameW(nullptr, path, 4096);
+    std::u16string name(path, length);
+    std::size_t slash = name.find_last_of(u"/\\");
+    return UnicodeString(slash == std::u16string::npos ? name : name.substr(slash + 1));
+}
+
+} // namespace
+
+TApplication* Application = &TheApplication();
+
+TApplication::TApplication() : TComponent(nullptr) {
+    win32::SetMessageBoxHook(MessageBoxThroughBackend);
+    win32::SetMessagePumpHook(PumpThroughBackend);
+}
+
+void TApplication::Initialize() {
+    if (Title.IsEmpty()) Title = ProgramName();
+    vcl::backend::Initialize();
+}
+
+void TApplication::Run() {
+    if (!mainForm) return;
+    mainForm->ShowForm();
+    vcl::backend::RunMessageLoop(*this);
+}
+
+void TApplication::ProcessMessages() { vcl::backend::ProcessMessages(); }
+
+void TApplication::ShowException(const Exception* error) {
+    UnicodeString message = error ? error->Message() : UnicodeString();
+    if (!message.IsEmpty()) {
+        char16_t last = message.Text().back();
+        if (last > u'.') message += u".";
+    }
+    HWND owner = mainForm ? mainForm->Handle() : nullptr;
+    vcl::backend::ShowMessageBox(owner, message, Title, MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::DestroyForms() {
+    while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+    mainForm = nullptr;
+    terminated = false;
+}

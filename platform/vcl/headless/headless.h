@@ -1,0 +1,46 @@
+#pragma once
+// The windowless backend for tests: no widgets, timers on the (virtual) clock, message boxes and
+// the file chooser answered from a script. What the user does is vcl::UserClick and its siblings
+// (platform/vcl/user_input.h).
+
+#include <optional>
+#include <vector>
+
+#include "platform/vcl/unicode_string.h"
+#include "platform/win32/window_hooks.h"
+
+namespace vcl::headless {
+
+struct MessageBoxRecord {
+    HWND owner;
+    UnicodeString text;
+    UnicodeString caption;
+    UINT type;
+    int answer;
+};
+
+// Answers for the next message boxes, in order. A box with no scripted answer gets its safe
+// button: IDOK, or IDNO for a Yes/No box.
+void AnswerMessageBoxes(std::vector<int> answers);
+// Every box shown since the last Reset.
+const std::vector<MessageBoxRecord>& MessageBoxes();
+
+struct OpenDialogRecord {
+    UnicodeString initialDir;
+    UnicodeString defaultExt;
+    UnicodeString filter;
+};
+// The file the next open dialog returns; nullopt (or nothing scripted) means the user cancels.
+void ChooseFile(std::optional<UnicodeString> path);
+const std::vector<OpenDialogRecord>& OpenDialogs();
+
+// Fires every running timer whose period has ended on the clock (what pumping messages does).
+void RunDueTimers();
+// Moves the clock forward by ms (a virtual clock jumps, the real one sleeps), firing each timer
+// at the moment its period ends, in time order.
+void RunFor(unsigned ms);
+
+// Forgets scripts and records (timers stay with their components).
+void Reset();
+
+} // namespace vcl::headless
