@@ -8,7 +8,7 @@
 namespace testing_support {
 
 class VirtualClock : public win32::Clock {
-public:
+  public:
     explicit VirtualClock(std::uint64_t startMs = 1000) : now(startMs) { win32::SetClock(this); }
     ~VirtualClock() override { win32::SetClock(nullptr); }
     VirtualClock(const VirtualClock&) = delete;
@@ -21,7 +21,7 @@ public:
     void Advance(std::uint64_t ms) { now += ms; }
     void Set(std::uint64_t ms) { now = ms; }
 
-private:
+  private:
     std::atomic<std::uint64_t> now;
 };
 
