@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "platform/win32/last_error.h"
+#include "platform/win32/port_names.h"
 #include "platform/win32/utf.h"
 
 namespace win32 {
@@ -101,6 +102,15 @@ FILETIME UnixTimeToFileTime(long long seconds, long nanoseconds) {
 } // namespace win32
 
 HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD, void*, DWORD creation, DWORD, HANDLE) {
+    unsigned port = 0;
+    if (win32::ParseComDeviceName(name, &port)) {
+        // Devices are only ever opened as they exist, as on Windows.
+        if (creation != OPEN_EXISTING) {
+            win32::FailWith(ERROR_INVALID_PARAMETER);
+            return INVALID_HANDLE_VALUE;
+        }
+        return win32::OpenComDevice(port);
+    }
     return win32::OpenDiskFile(name, access, creation);
 }
 

@@ -1,0 +1,43 @@
+#pragma once
+// Which device node a port name COMn stands for, and which ports are present.
+//
+// First the port map: the folder named by the environment variable SONDRIX_PORTS, whose entries
+// COM<n> are links to device nodes (an optional text file COM<n>.description beside a link gives
+// the device's description). Then the fixed rule for real devices, each family its own range:
+//   ttyS0..ttyS15    -> COM1..COM16   (only a UART that answers: sysfs type not 0)
+//   ttyUSB0..ttyUSB31 -> COM17..COM48
+//   ttyACM0..ttyACM31 -> COM49..COM80
+// A port map entry takes its number from the fixed rule.
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/types.h"
+
+namespace win32 {
+
+constexpr unsigned LastComNumber = 99;
+
+struct ComPortDevice {
+    unsigned number = 0;     // n of COMn
+    std::string path;        // device node (or the port map's link to it)
+    std::string description; // USB product, driver name or a generic name; holds no parentheses
+};
+
+// True for "\\.\COMn" (any case of "com", n from 1 to 99); *number receives n.
+bool ParseComDeviceName(const char16_t* name, unsigned* number);
+
+// The device path for COMn, empty when no rule names one.
+std::string ResolveComPort(unsigned number);
+// The ports present now, in order of their numbers.
+std::vector<ComPortDevice> ListComPorts();
+
+// The pieces of both, with their roots as arguments so that a made-up tree can stand in.
+std::vector<ComPortDevice> ListMappedPorts(const std::string& folder);
+std::vector<ComPortDevice> ListTtyPorts(const std::string& sysClassTty, const std::string& devRoot);
+std::string TtyPortPath(unsigned number, const std::string& sysClassTty, const std::string& devRoot);
+
+// CreateFileW's work for "\\.\COMn": resolves the name and opens the device exclusively.
+HANDLE OpenComDevice(unsigned number);
+
+} // namespace win32

@@ -1,0 +1,167 @@
+#include "platform/win32/serial_port.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "platform/win32/last_error.h"
+#include "platform/win32/serial_settings.h"
+
+namespace win32 {
+namespace {
+
+// Port time-outs run on the real monotonic clock: they bound real waits on a real descriptor.
+using Steady = std::chrono::steady_clock;
+using TimePoint = Steady::time_point;
+constexpr TimePoint Never = TimePoint::max();
+
+TimePoint After(TimePoint start, std::uint64_t ms) { return start + std::chrono::milliseconds(ms); }
+
+enum class Readiness { Ready, TimedOut, HungUp, Failed };
+
+Readiness WaitFor(int fd, short events, TimePoint deadline) {
+    for (;;) {
+        timespec left{}, *limit = nullptr;
+        if (deadline != Never) {
+            auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Steady::now()).count();
+            if (ns <= 0) return Readiness::TimedOut;
+            left = timespec{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+            limit = &left;
+        }
+        pollfd watch{fd, events, 0};
+        int ready = ::ppoll(&watch, 1, limit, nullptr);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0) return Readiness::Failed;
+        if (ready == 0) return Readiness::TimedOut;
+        // Readable data goes first: the read itself then tells a hang-up by EIO or 0.
+        if (watch.revents & events) return Readiness::Ready;
+        return Readiness::HungUp;
+    }
+}
+
+bool HungUpNow(int fd) {
+    pollfd watch{fd, POLLIN, 0};
+    return ::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
+// How one read call ends, from the time-outs in force and the size asked.
+struct ReadPlan {
+    TimePoint total = Never;
+    std::uint64_t intervalMs = 0;
+    bool atOnce = false;    // return with what is waiting, never wait
+    bool firstByte = false; // return as soon as anything has come
+};
+
+ReadPlan PlanRead(const COMMTIMEOUTS& t, DWORD size, TimePoint start) {
+    ReadPlan plan;
+    bool intervalMax = t.ReadIntervalTimeout == MAXDWORD;
+    if (intervalMax && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0) {
+        plan.atOnce = true;
+    } else if (intervalMax && t.ReadTotalTimeoutMultiplier == MAXDWORD && t.ReadTotalTimeoutConstant != 0 &&
+               t.ReadTotalTimeoutConstant != MAXDWORD) {
+        plan.firstByte = true;
+        plan.total = After(start, t.ReadTotalTimeoutConstant);
+    } else {
+        std::uint64_t total = std::uint64_t{t.ReadTotalTimeoutMultiplier} * size + t.ReadTotalTimeoutConstant;
+        if (t.ReadTotalTimeoutMultiplier || t.ReadTotalTimeoutConstant) plan.total = After(start, total);
+        plan.intervalMs = t.ReadIntervalTimeout;
+    }
+    return plan;
+}
+
+} // namespace
+
+COMMTIMEOUTS SerialPort::Timeouts() {
+    std::lock_guard guard(lock);
+    return timeouts;
+}
+
+void SerialPort::SetTimeouts(const COMMTIMEOUTS& value) {
+    std::lock_guard guard(lock);
+    timeouts = value;
+}
+
+BOOL SerialPort::Read(void* buffer, DWORD size, DWORD* done) {
+    ReadPlan plan = PlanRead(Timeouts(), size, Steady::now());
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    TimePoint intervalEnd = Never;
+    while (*done < size) {
+        ssize_t got = ::read(fd, bytes + *done, size - *done);
+        if (got > 0) {
+            *done += static_cast<DWORD>(got);
+            if (plan.firstByte) break;
+            if (plan.intervalMs) intervalEnd = After(Steady::now(), plan.intervalMs);
+            continue;
+        }
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && errno == EIO) return FailWith(ERROR_DEVICE_NOT_CONNECTED);
+        if (got < 0 && errno != EAGAIN) return FailWithErrno();
+        // A tty reads 0 after a hang-up; anything else counts as "nothing yet".
+        if (got == 0 && HungUpNow(fd)) return FailWith(ERROR_DEVICE_NOT_CONNECTED);
+        if (plan.atOnce) break;
+        Readiness state = WaitFor(fd, POLLIN, std::min(plan.total, intervalEnd));
+        if (state == Readiness::TimedOut) break;
+        if (state == Readiness::HungUp) return FailWith(ERROR_DEVICE_NOT_CONNECTED);
+        if (state == Readiness::Failed) return FailWithErrno();
+    }
+    return TRUE; // a time-out is a success with fewer bytes, as on Windows
+}
+
+BOOL SerialPort::Write(const void* buffer, DWORD size, DWORD* done) {
+    COMMTIMEOUTS t = Timeouts();
+    TimePoint deadline = Never;
+    if (t.WriteTotalTimeoutMultiplier || t.WriteTotalTimeoutConstant)
+        deadline = After(Steady::now(), std::uint64_t{t.WriteTotalTimeoutMultiplier} * size +
+                                            t.WriteTotalTimeoutConstant);
+    auto* bytes = static_cast<const unsigned char*>(buffer);
+    while (*done < size) {
+        ssize_t put = ::write(fd, bytes + *done, size - *done);
+        if (put > 0) {
+            *done += static_cast<DWORD>(put);
+            continue;
+        }
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0 && errno == EIO) return FailWith(ERROR_DEVICE_NOT_CONNECTED);
+        if (put < 0 && errno != EAGAIN) return FailWithErrno();
+        Readiness state = WaitFor(fd, POLLOUT, deadline);
+        if (state == Readiness::TimedOut) break;
+        if (state == Readiness::HungUp) return FailWith(ERROR_DEVICE_NOT_CONNECTED);
+        if (state == Readiness::Failed) return FailWithErrno();
+    }
+    return TRUE;
+}
+
+BOOL SerialPort::Close() {
+    // The exclusive flag outlives our descriptor when another one (an emulator's) holds the tty.
+    ::ioctl(fd, TIOCNXCL);
+    return ::close(fd) == 0 ? TRUE : FailWithErrno();
+}
+
+HANDLE OpenSerialDevice(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        FailWith(errno == ENOENT ? ERROR_FILE_NOT_FOUND : errno == EBUSY ? ERROR_ACCESS_DENIED : errno);
+        return nullptr;
+    }
+    auto refuse = [fd](DWORD error) -> HANDLE {
+        ::close(fd);
+        FailWith(error);
+        return nullptr;
+    };
+    if (!::isatty(fd)) return refuse(ERROR_FILE_NOT_FOUND);
+    // TIOCEXCL does not stop root; the lock does, and it also holds between two opens of one process.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(ERROR_ACCESS_DENIED);
+    termios settings{};
+    if (::tcgetattr(fd, &settings) != 0) return refuse(static_cast<DWORD>(errno));
+    MakeRaw(settings);
+    if (::tcsetattr(fd, TCSANOW, &settings) != 0) return refuse(static_cast<DWORD>(errno));
+    ::ioctl(fd, TIOCEXCL);
+    SetLastError(ERROR_SUCCESS);
+    return RegisterHandle(std::make_shared<SerialPort>(fd));
+}
+
+} // namespace win32

@@ -1,0 +1,97 @@
+#include "platform/win32/setupapi.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/win32/last_error.h"
+#include "tests/support/port_map.h"
+#include "tests/support/pty_pair.h"
+
+namespace {
+
+using testing_support::PortMap;
+using testing_support::PtyPair;
+
+// Friendly names of the Ports class as the configurator reads them, keeping only those that hold
+// `mark` (the machine may have real ports of its own).
+std::vector<std::u16string> FriendlyNames(const std::u16string& mark) {
+    std::vector<std::u16string> names;
+    HDEVINFO set = SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+    EXPECT_NE(set, INVALID_HANDLE_VALUE);
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
+        BYTE buffer[1000];
+        DWORD type = 0;
+        EXPECT_TRUE(SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_FRIENDLYNAME, &type, buffer,
+                                                      sizeof buffer, nullptr));
+        EXPECT_EQ(type, REG_SZ);
+        std::u16string name(reinterpret_cast<const char16_t*>(buffer));
+        if (name.find(mark) != std::u16string::npos) names.push_back(name);
+    }
+    EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
+    EXPECT_TRUE(SetupDiDestroyDeviceInfoList(set));
+    return names;
+}
+
+TEST(PortEnumeration, FollowsPortsThatComeAndGoInNumberOrder) {
+    PortMap map;
+    PtyPair first, second, third;
+    map.Map(12, first.SlavePath(), "Emulated sensor");
+    map.Map(3, second.SlavePath(), "Emulated radio");
+    EXPECT_EQ(FriendlyNames(u"Emulated"),
+              (std::vector<std::u16string>{u"Emulated radio (COM3)", u"Emulated sensor (COM12)"}));
+
+    map.Map(7, third.SlavePath(), "Emulated (spare) line");
+    second.Unplug(); // the node goes away with the master, as a USB adapter's does
+    EXPECT_EQ(FriendlyNames(u"Emulated"),
+              (std::vector<std::u16string>{u"Emulated [spare] line (COM7)", u"Emulated sensor (COM12)"}));
+
+    map.Unmap(12);
+    EXPECT_EQ(FriendlyNames(u"Emulated"), (std::vector<std::u16string>{u"Emulated [spare] line (COM7)"}));
+}
+
+TEST(PortEnumeration, PropertyBufferAndSetMisuseAreRefused) {
+    PortMap map;
+    PtyPair pty;
+    map.Map(4, pty.SlavePath(), "Emulated sensor");
+    HDEVINFO set = SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+    ASSERT_NE(set, INVALID_HANDLE_VALUE);
+    SP_DEVINFO_DATA device{};
+    device.cbSize = 32;
+    EXPECT_FALSE(SetupDiEnumDeviceInfo(set, 0, &device));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_USER_BUFFER);
+    device.cbSize = sizeof device;
+    ASSERT_TRUE(SetupDiEnumDeviceInfo(set, 0, &device));
+    EXPECT_EQ(std::memcmp(&device.ClassGuid, &GUID_DEVCLASS_PORTS, sizeof(GUID)), 0);
+
+    BYTE small[4];
+    DWORD required = 0;
+    EXPECT_FALSE(SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_FRIENDLYNAME, nullptr, small, sizeof small,
+                                                   &required));
+    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_GE(required, 2 * (std::u16string(u"X (COM4)").size() + 1));
+    EXPECT_FALSE(SetupDiGetDeviceRegistryPropertyW(set, &device, 0x77, nullptr, small, sizeof small, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
+
+    ASSERT_TRUE(SetupDiDestroyDeviceInfoList(set));
+    EXPECT_FALSE(SetupDiEnumDeviceInfo(set, 0, &device));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(SetupDiDestroyDeviceInfoList(set));
+
+    GUID other = GUID_DEVCLASS_PORTS;
+    other.Data1 ^= 1;
+    HDEVINFO empty = SetupDiGetClassDevsW(&other, nullptr, nullptr, DIGCF_PRESENT);
+    ASSERT_NE(empty, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(SetupDiEnumDeviceInfo(empty, 0, &device));
+    EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
+    SetupDiDestroyDeviceInfoList(empty);
+    EXPECT_EQ(SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+}
+
+} // namespace
