@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/vcl/unicode_string.h"
-#include "platform/win32/window_hooks.h"
+#include "platform/win32/message_box.h"
 
 class TApplication;
 class TControl;
@@ -42,6 +42,8 @@ bool ExecuteOpenDialog(TOpenDialog& dialog);
 void Initialize();
 // Runs until the application is terminated or its main form has closed.
 void RunMessageLoop(TApplication& application);
+// Handles every event that waits now (due timers among them) without blocking.
 void ProcessMessages();
+bool MessagesWaiting();
 
 } // namespace vcl::backend

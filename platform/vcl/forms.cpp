@@ -1,6 +1,7 @@
 #include "platform/vcl/forms.h"
 
 #include "platform/win32/files.h"
+#include "platform/win32/messages.h"
 
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
     SetVisible(false);
@@ -46,7 +47,20 @@ int MessageBoxThroughBackend(HWND owner, LPCWSTR text, LPCWSTR caption, UINT typ
     return vcl::backend::ShowMessageBox(owner, UnicodeString(text), UnicodeString(caption), type);
 }
 
-void PumpThroughBackend() { vcl::backend::ProcessMessages(); }
+// The Win32 message calls (ProcessMessages of the core helpers) see the backend's pending events
+// as one waiting message whose dispatch handles them all.
+class BackendPump : public win32::MessagePump {
+public:
+    bool Peek(MSG& message, HWND, UINT, UINT, UINT) override {
+        if (!vcl::backend::MessagesWaiting()) return false;
+        message = MSG{};
+        return true;
+    }
+    LRESULT Dispatch(const MSG&) override {
+        vcl::backend::ProcessMessages();
+        return 0;
+    }
+};
 
 TApplication& TheApplication() {
     static TApplication application;
@@ -66,8 +80,9 @@ UnicodeString ProgramName() {
 TApplication* Application = &TheApplication();
 
 TApplication::TApplication() : TComponent(nullptr) {
+    static BackendPump pump;
     win32::SetMessageBoxHook(MessageBoxThroughBackend);
-    win32::SetMessagePumpHook(PumpThroughBackend);
+    win32::InstallMessagePump(&pump);
 }
 
 void TApplication::Initialize() {

@@ -9,6 +9,7 @@
 #include "platform/vcl/headless/headless.h"
 #include "platform/vcl/std_ctrls.h"
 #include "platform/vcl/user_input.h"
+#include "platform/win32/messages.h"
 #include "tests/support/virtual_clock.h"
 
 namespace {
@@ -185,7 +186,8 @@ TEST_F(FormFixture, MessagePumpInsideAHandlerRunsOtherTimersButNotItself) {
     outer->OnTimer = [&](TObject*) {
         ++outerRuns;
         clock.Advance(30);
-        win32::PumpWindowMessages();
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     };
     other->OnTimer = [&](TObject*) { ++otherRuns; };
     vcl::headless::RunFor(10);

@@ -153,4 +153,6 @@ void RunMessageLoop(TApplication& application) {
 
 void ProcessMessages() { RunDueTimers(); }
 
+bool MessagesWaiting() { return Earliest(Now()) != nullptr; }
+
 } // namespace vcl::backend

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/vcl/unicode_string.h"
-#include "platform/win32/window_hooks.h"
+#include "platform/win32/message_box.h"
 
 namespace vcl::headless {
 

@@ -1,4 +1,4 @@
-#include "platform/win32/window_hooks.h"
+#include "platform/win32/message_box.h"
 
 #include <cstdio>
 #include <string>
@@ -8,7 +8,6 @@
 namespace {
 
 win32::MessageBoxHook messageBoxHook = nullptr;
-win32::MessagePumpHook messagePumpHook = nullptr;
 
 std::string Readable(LPCWSTR text) { return text ? win32::PathToUtf8(text) : std::string(); }
 
@@ -24,10 +23,5 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
 namespace win32 {
 
 void SetMessageBoxHook(MessageBoxHook hook) { messageBoxHook = hook; }
-void SetMessagePumpHook(MessagePumpHook hook) { messagePumpHook = hook; }
-
-void PumpWindowMessages() {
-    if (messagePumpHook) messagePumpHook();
-}
 
 } // namespace win32

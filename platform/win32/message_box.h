@@ -1,11 +1,8 @@
 #pragma once
-// The two window services the system code calls through Win32 but that only the form layer can
-// give: modal message boxes and pumping the GUI thread's events. The form layer installs both at
-// start-up; a program without a window (the loaders, most tests) gets the fallbacks below.
+// Modal message boxes: the system code calls MessageBoxW, but only the form layer can show one, so
+// it installs its hook at start-up; a program without a window (the loaders) gets the fallback.
 
 #include "platform/win32/types.h"
-
-using HWND = void*;
 
 constexpr UINT MB_OK = 0x00000000;
 constexpr UINT MB_YESNO = 0x00000004;
@@ -23,13 +20,8 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 namespace win32 {
 
 using MessageBoxHook = int (*)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
-using MessagePumpHook = void (*)();
 
-// Plain function pointers, so the hooks are valid during static initialisation.
+// A plain function pointer, so the hook is valid during static initialisation.
 void SetMessageBoxHook(MessageBoxHook hook);
-void SetMessagePumpHook(MessagePumpHook hook);
-
-// Handles the GUI thread's pending events once; does nothing without a hook.
-void PumpWindowMessages();
 
 } // namespace win32
