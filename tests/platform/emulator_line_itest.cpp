@@ -1,0 +1,111 @@
+#include "tests/support/emulator_line.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "platform/win32/files.h"
+#include "platform/win32/last_error.h"
+#include "platform/win32/serial.h"
+#include "platform/win32/setupapi.h"
+#include "tests/support/sensor_frames.h"
+
+namespace {
+
+using testing_support::EmulatorLine;
+using testing_support::PortMap;
+using Steady = std::chrono::steady_clock;
+
+HANDLE OpenPort(const std::string& name, DWORD baud) {
+    std::string path = "\\\\.\\" + name;
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return handle;
+    DCB dcb{};
+    GetCommState(handle, &dcb);
+    dcb.BaudRate = baud;
+    SetCommState(handle, &dcb);
+    COMMTIMEOUTS timeouts{0, 0, 2000, 0, 0};
+    SetCommTimeouts(handle, &timeouts);
+    return handle;
+}
+
+std::string ReadSome(HANDLE handle, DWORD size) {
+    std::string bytes(size, '\0');
+    DWORD done = 0;
+    ReadFile(handle, bytes.data(), size, &done, nullptr);
+    bytes.resize(done);
+    return bytes;
+}
+
+TEST(EmulatorLine, AnswersDecodedRequestsAtTheBaudTheProgramSet) {
+    PortMap map;
+    EmulatorLine line(map, {.comNumber = 0, .description = "Emulated sensor"});
+    EXPECT_EQ(line.ComName(), "COM1");
+    testing_support::RequestDecoder decoder;
+    DWORD seenBaud = 0;
+    line.Start([&](EmulatorLine& wire, const std::string& bytes) {
+        decoder.Feed(bytes);
+        while (auto frame = decoder.Next()) {
+            seenBaud = wire.Baud();
+            wire.Send(testing_support::EncodeRs485Reply(frame->address, frame->command, {0xAB}));
+        }
+    });
+    HANDLE port = OpenPort(line.ComName(), CBR_19200);
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    std::string probe = testing_support::EncodeRs485Request(0, 0x33, {});
+    DWORD done = 0;
+    ASSERT_TRUE(WriteFile(port, probe.data(), 4, &done, nullptr));
+    EXPECT_EQ(ReadSome(port, 5), testing_support::EncodeRs485Reply(0, 0x33, {0xAB}));
+    EXPECT_EQ(seenBaud, CBR_19200);
+    EXPECT_EQ(line.Received(), probe);
+    CloseHandle(port);
+}
+
+TEST(EmulatorLine, EchoesAndPacesAtTheLineBaud) {
+    PortMap map;
+    EmulatorLine line(map, {.comNumber = 9, .echo = true, .pace = true});
+    line.Start();
+    HANDLE port = OpenPort("COM9", CBR_9600);
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    DWORD done = 0;
+    ASSERT_TRUE(WriteFile(port, "hello", 5, &done, nullptr));
+    EXPECT_EQ(ReadSome(port, 5), "hello");
+    EXPECT_TRUE(line.WaitForReceived(5, 1000));
+
+    // 96 bytes at 9600 baud, 10 bits each, take 100 ms on the wire.
+    line.SetEcho(false);
+    auto start = Steady::now();
+    ASSERT_TRUE(line.Send(std::string(96, 'x')));
+    EXPECT_EQ(ReadSome(port, 96), std::string(96, 'x'));
+    EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count(), 90);
+    CloseHandle(port);
+}
+
+TEST(EmulatorLine, UnplugHangsUpTheProgramsPortAndLeavesTheList) {
+    PortMap map;
+    EmulatorLine line(map, {.comNumber = 4, .description = "Emulated sensor"});
+    line.Start();
+    HANDLE port = OpenPort("COM4", CBR_9600);
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    line.Unplug();
+    EXPECT_FALSE(line.Send("x"));
+    char byte;
+    DWORD done = 0;
+    EXPECT_FALSE(ReadFile(port, &byte, 1, &done, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_DEVICE_NOT_CONNECTED);
+    EXPECT_FALSE(WriteFile(port, "x", 1, &done, nullptr));
+    CloseHandle(port);
+
+    HDEVINFO set = SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
+        BYTE buffer[1000];
+        ASSERT_TRUE(SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_FRIENDLYNAME, nullptr, buffer,
+                                                      sizeof buffer, nullptr));
+        EXPECT_NE(std::u16string(reinterpret_cast<const char16_t*>(buffer)), u"Emulated sensor (COM4)");
+    }
+    SetupDiDestroyDeviceInfoList(set);
+}
+
+} // namespace
