@@ -1,7 +1,5 @@
 #include "core/time_value.h"
 
-#include <cstdio>
-
 static_assert(sizeof(TimeValue) == sizeof(FILETIME), "a TimeValue is handed to the platform as a FILETIME");
 
 TimeValue SpanMillisecond(0, 0);
