@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/temp_folder.h"
+#include "tests/support/current_folder.h"
+#include "tests/support/program_file.h"
 
 namespace {
 
@@ -48,11 +49,10 @@ TEST(CommandLine, ArgumentsSplitAsTheCRuntimeDoes) {
 }
 
 TEST(CommandLine, ProgramFoundWithOrWithoutExeAndWithSlashes) {
-    testing_support::TempFolder folder;
-    folder.Write("FIRMWARE/kflasher", "#!/bin/sh\n", true);
-    folder.Write("FIRMWARE/rflasher.exe", "#!/bin/sh\n", true);
-    folder.Write("FIRMWARE/notrunnable", "data", false);
-    testing_support::CurrentFolderGuard inside(folder.Path());
+    testing_support::TemporaryCurrentFolder folder;
+    testing_support::WriteProgram("FIRMWARE/kflasher", "#!/bin/sh\n");
+    testing_support::WriteProgram("FIRMWARE/rflasher.exe", "#!/bin/sh\n");
+    folder.Write("FIRMWARE/notrunnable", "data");
 
     EXPECT_EQ(win32::FindProgram(u"FIRMWARE\\kflasher.exe", true), "FIRMWARE/kflasher");
     EXPECT_EQ(win32::FindProgram(u"FIRMWARE/kflasher", true), "FIRMWARE/kflasher");

@@ -7,12 +7,14 @@
 
 #include "platform/win32/last_error.h"
 #include "platform/win32/poll_wait.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/current_folder.h"
+#include "tests/support/program_file.h"
 #include "tests/support/virtual_clock.h"
 
 namespace {
 
-using testing_support::TempFolder;
+using testing_support::TemporaryCurrentFolder;
+using testing_support::WriteProgram;
 
 // Starts a command line; the information record, or empty handles when the start failed.
 PROCESS_INFORMATION Start(std::u16string line, bool hidden, LPCWSTR application = nullptr) {
@@ -38,7 +40,7 @@ void Finish(PROCESS_INFORMATION& information) {
 // terminal prints can be read back.
 class CapturedStdout {
   public:
-    explicit CapturedStdout(const std::filesystem::path& file) : saved(::dup(1)) {
+    explicit CapturedStdout(const std::string& file) : saved(::dup(1)) {
         std::fflush(stdout);
         int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(fd, 1);
@@ -55,10 +57,8 @@ class CapturedStdout {
 };
 
 TEST(Processes, LoaderCommandLineStartsTheProgramWithItsArguments) {
-    TempFolder folder;
-    folder.Write("FIRMWARE/kflasher", "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done > args.txt\n",
-                 true);
-    testing_support::CurrentFolderGuard inside(folder.Path());
+    TemporaryCurrentFolder folder;
+    WriteProgram("FIRMWARE/kflasher", "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done > args.txt\n");
 
     auto information = Start(u"FIRMWARE\\kflasher.exe COM3 \"/tmp/some folder/image.enc\"", true);
     ASSERT_NE(information.hProcess, nullptr) << GetLastError();
@@ -68,11 +68,10 @@ TEST(Processes, LoaderCommandLineStartsTheProgramWithItsArguments) {
 }
 
 TEST(Processes, HiddenChildWritesToNullOtherwiseSharesTheTerminal) {
-    TempFolder folder;
-    folder.Write("say", "#!/bin/sh\necho visible; echo error >&2\n", true);
-    testing_support::CurrentFolderGuard inside(folder.Path());
+    TemporaryCurrentFolder folder;
+    WriteProgram("say", "#!/bin/sh\necho visible; echo error >&2\n");
     {
-        CapturedStdout capture(folder.Path() / "out.txt");
+        CapturedStdout capture(folder.Path() + "/out.txt");
         auto shown = Start(u"./say", false);
         ASSERT_NE(shown.hProcess, nullptr);
         Finish(shown);
@@ -84,13 +83,10 @@ TEST(Processes, HiddenChildWritesToNullOtherwiseSharesTheTerminal) {
 }
 
 TEST(Processes, ChildInheritsNoDescriptorsAndGetsDefaultSignals) {
-    TempFolder folder;
+    TemporaryCurrentFolder folder;
     int leaked = ::open("/dev/null", O_RDONLY); // deliberately without O_CLOEXEC
-    folder.Write("probe",
-                 "#!/bin/sh\nls /proc/$$/fd | sort -n | tr '\\n' ' ' > fds.txt\n"
-                 "grep SigIgn /proc/$$/status > sig.txt\n",
-                 true);
-    testing_support::CurrentFolderGuard inside(folder.Path());
+    WriteProgram("probe", "#!/bin/sh\nls /proc/$$/fd | sort -n | tr '\\n' ' ' > fds.txt\n"
+                          "grep SigIgn /proc/$$/status > sig.txt\n");
     auto information = Start(u"probe", true, u"probe");
     ASSERT_NE(information.hProcess, nullptr);
     Finish(information);
