@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <string_view>
 #include <unistd.h>
 
 #include "platform/win32/last_error.h"
@@ -110,6 +111,12 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD, void*, DWORD creation, DWO
             return INVALID_HANDLE_VALUE;
         }
         return win32::OpenComDevice(port);
+    }
+    // Any other name in the device namespace ("\\.\USB", "\\.\") names no device we have; it
+    // must not fall through to a file of that odd name in the current folder.
+    if (name && std::u16string_view(name).starts_with(u"\\\\.\\")) {
+        win32::FailWith(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
     }
     return win32::OpenDiskFile(name, access, creation);
 }
