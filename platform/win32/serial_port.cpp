@@ -138,7 +138,15 @@ BOOL SerialPort::Write(const void* buffer, DWORD size, DWORD* done) {
 BOOL SerialPort::Close() {
     // The exclusive flag outlives our descriptor when another one (an emulator's) holds the tty.
     ::ioctl(fd, TIOCNXCL);
-    return ::close(fd) == 0 ? TRUE : FailWithErrno();
+    int closing = fd;
+    fd = -1;
+    return ::close(closing) == 0 ? TRUE : FailWithErrno();
+}
+
+SerialPort::~SerialPort() {
+    if (fd < 0) return;
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
 }
 
 HANDLE OpenSerialDevice(const std::string& path) {

@@ -13,6 +13,8 @@ namespace win32 {
 class SerialPort : public IoObject {
 public:
     explicit SerialPort(int fd) : fd(fd) {}
+    // A handle never closed (a program that just exits) still gives up the tty's exclusive flag.
+    ~SerialPort() override;
 
     // Reads follow COMMTIMEOUTS; a hang-up fails with ERROR_DEVICE_NOT_CONNECTED.
     BOOL Read(void* buffer, DWORD size, DWORD* done) override;
