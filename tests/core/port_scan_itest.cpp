@@ -96,6 +96,7 @@ TEST(PortScan, TableFollowsPortsThatComeAndGo) {
 }
 
 TEST(PortScan, SelectionOpensOnlyTheNamedPortAndRetriesABusyOne) {
+    TemporaryCurrentFolder folder; // the ports' log lines go there
     PortMap map;
     EmulatorLine hidden(map, {.comNumber = 31, .description = "Emu LPT thing"}); // filtered from the list
     EmulatorLine other(map, {.comNumber = 32});
@@ -115,6 +116,7 @@ TEST(PortScan, SelectionOpensOnlyTheNamedPortAndRetriesABusyOne) {
 }
 
 TEST(PortScan, KeyIsTheFirstParenthesisedText) {
+    TemporaryCurrentFolder folder;
     PortMap map;
     EmulatorLine line(map, {.comNumber = 5});
     Scanner scanner;
