@@ -1,0 +1,30 @@
+#pragma once
+// The firmware image: a text of hexadecimal bytes that decodes into blocks laid end to end, each a
+// big-endian 16-bit data length followed by that many data bytes. Blocks go on the wire whole.
+
+#include <cstdio>
+
+#include "platform/win32/types.h"
+
+namespace loaders {
+
+inline constexpr int kFirmwareImageSize = 262144;
+// The byte by which the device accepts a block; any other byte asks for it again.
+inline constexpr BYTE kBlockAck = 0x11;
+
+enum class ImageReadResult { Read, NotFound, Refused };
+
+// Decodes the file at `path` into `buffer` (kFirmwareImageSize bytes) and sets `length`. Writes
+// "Файл не найден" when the file does not open, or the reason when the image would not go on
+// the wire safely; waits 200 ms after a good read.
+ImageReadResult ReadFirmwareImage(const char* path, BYTE* buffer, int& length);
+
+// Decodes hexadecimal text as the C library's "%2X" reads it, at most `capacity` bytes. Sets
+// `overflow` when more text would still convert past the capacity.
+int DecodeFirmwareText(std::FILE* file, BYTE* buffer, int capacity, bool& overflow);
+
+// The 1251 text saying why the decoded image cannot be sent, or null when every block fits the
+// image and the echo buffer.
+const char* CheckFirmwareImage(const BYTE* buffer, int length);
+
+} // namespace loaders

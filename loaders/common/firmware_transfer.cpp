@@ -1,0 +1,56 @@
+#include "loaders/common/firmware_transfer.h"
+
+#include <cstdio>
+
+#include "loaders/common/console_output.h"
+#include "loaders/common/firmware_image.h"
+#include "loaders/common/loader_state.h"
+
+namespace loaders {
+
+namespace {
+
+constexpr int kSendsPerBlock = 4;
+
+// Sends one block and returns the device's answer, or -1 when it stays silent.
+int SendBlock(const BYTE* block, int onWire) {
+    port->Write(block, onWire);
+    // The line echoes the block; it is read back and dropped whatever arrives.
+    port->SetTimeouts(100, 0, 2000);
+    port->Read(echoBuffer, onWire);
+    // The device writes the block into its flash before it answers: up to 16 s.
+    port->SetTimeouts(100, 8000, 8000);
+    BYTE receivedByte = 0;
+    return port->Read(&receivedByte, 1) == 1 ? receivedByte : -1;
+}
+
+} // namespace
+
+TransferResult TransferFirmwareImage(const BYTE* buffer, int length) {
+    int position = 0;
+    int sent = 0;
+    int tries = 0;
+    while (position < length) {
+        int onWire = buffer[position] * 256 + buffer[position + 1] + 2;
+        std::printf("%d%%   \r", sent * 100 / length);
+        std::fflush(stdout);
+        int answer = SendBlock(buffer + position, onWire);
+        if (answer < 0) {
+            WriteSpaced(messages::kNoAnswer);
+            return TransferResult::NoAnswer;
+        }
+        if (answer == kBlockAck) {
+            sent += onWire;
+            tries = 0;
+            position += onWire;
+        } else if (++tries == kSendsPerBlock) {
+            WriteSpaced(messages::kWriteError);
+            return TransferResult::WriteError;
+        }
+    }
+    std::printf("100%%   \r");
+    WriteSpaced(messages::kWriteDone);
+    return TransferResult::Success;
+}
+
+} // namespace loaders

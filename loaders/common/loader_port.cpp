@@ -1,0 +1,51 @@
+#include "loaders/common/loader_port.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "loaders/common/console_output.h"
+#include "loaders/common/loader_state.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/serial.h"
+
+namespace loaders {
+
+bool ParseLoaderArguments(int argc, char** argv, char (&comPortName)[kComPortNameSize]) {
+    if (argc != 3 || std::strncmp(argv[1], "COM", 3) != 0) return false;
+    const char* number = argv[1] + 3;
+    if (*number == ':') ++number;
+    // The path has room for two characters of port number (COM1..COM99); a longer text would
+    // overrun it.
+    if (std::strlen(number) > 2) return false;
+    std::snprintf(comPortName, kComPortNameSize, "\\\\.\\COM%s", number);
+    return true;
+}
+
+bool OpenLoaderPort(const char* comPortName, DWORD baud) {
+    port = new LoaderComPort;
+    if (!port->Open(comPortName, baud)) {
+        std::printf("%s ", comPortName);
+        WriteLine(messages::kPortUnavailable);
+        DestroyPort();
+        return false;
+    }
+    port->EscapeFunction(SETDTR);
+    port->EscapeFunction(SETRTS);
+    Sleep(100);
+    port->Purge();
+    return true;
+}
+
+void DrainPort() {
+    port->SetTimeouts(40, 0, 1);
+    while (port->Read(echoBuffer, 1) == 1) {
+    }
+}
+
+void DestroyPort() {
+    port->Close();
+    delete port;
+    port = nullptr;
+}
+
+} // namespace loaders

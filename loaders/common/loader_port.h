@@ -1,0 +1,25 @@
+#pragma once
+// Start-up steps both loaders share: the command line, opening the port and the clean-up ending.
+
+#include "platform/win32/types.h"
+
+namespace loaders {
+
+// "\\.\COM" and at most two characters of port number, and the terminator.
+inline constexpr int kComPortNameSize = 10;
+
+// Fills the device path from the command line `loader COMn file` (COM:n also serves). False when
+// the line does not fit that form; the caller then writes its usage text.
+bool ParseLoaderArguments(int argc, char** argv, char (&comPortName)[kComPortNameSize]);
+
+// Creates `port`, opens it at `baud`, raises DTR and RTS, waits 100 ms and purges both directions.
+// On failure writes the path and "недоступен", deletes the port again and returns false.
+bool OpenLoaderPort(const char* comPortName, DWORD baud);
+
+// Reads single bytes under short time-outs until the line is quiet.
+void DrainPort();
+
+// Closes (dropping DTR and RTS) and deletes `port`.
+void DestroyPort();
+
+} // namespace loaders

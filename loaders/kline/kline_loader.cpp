@@ -1,0 +1,119 @@
+#include "loaders/kline/kline_loader.h"
+
+#include <cstdlib>
+
+#include "loaders/common/console_output.h"
+#include "loaders/common/firmware_image.h"
+#include "loaders/common/firmware_transfer.h"
+#include "loaders/common/loader_port.h"
+#include "loaders/common/loader_state.h"
+#include "loaders/kline/kline_frame.h"
+#include "loaders/kline/kline_receiver.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/console.h"
+
+namespace loaders::kline {
+
+namespace {
+
+enum class Discovery { Connected, Escaped, NotConfirmed };
+
+constexpr DWORD kFrameGapMs = 100;
+constexpr DWORD kOkWaitMs = 4000;
+constexpr DWORD kDiscoveryReadMs = 40;
+
+// Handles a typed key; true for Esc.
+bool HandleKey() {
+    if (!_kbhit()) return false;
+    int key = _getch();
+    if (key == 27) return true;
+    if (key == 'f' || key == 'F') SendFindCommand();
+    return false;
+}
+
+// Collects what the sensor sends after the switch command until "OK", for at most 4 s. The
+// collection keeps to `echoBuffer`: when it is full only the last byte is kept, so an "OK" that
+// straddles the wrap is still seen.
+bool AwaitSwitchConfirmation() {
+    port->SetTimeouts(40, 0, 1);
+    int collected = 0;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < kOkWaitMs) {
+        BYTE simb = 0;
+        if (port->Read(&simb, 1) != 1) continue;
+        if (collected == kEchoBufferSize) {
+            echoBuffer[0] = echoBuffer[collected - 1];
+            collected = 1;
+        }
+        echoBuffer[collected++] = simb;
+        if (collected >= 2 && echoBuffer[collected - 2] == 'O' && echoBuffer[collected - 1] == 'K') {
+            DrainPort();
+            return true;
+        }
+    }
+    return false;
+}
+
+// Listens for the sensor until it is in its boot loader, its switch went unconfirmed, or the user
+// ends the run with Esc.
+Discovery Discover() {
+    DWORD deadline = GetTickCount() + kFrameGapMs;
+    for (;;) {
+        if (HandleKey()) return Discovery::Escaped;
+        if (GetKeyState(VK_ESCAPE) & 0x80) std::exit(0);
+        BYTE simb = 0;
+        if (port->Read(&simb, 1) == 1) {
+            deadline = GetTickCount() + kFrameGapMs;
+            RxEvent event = ReceiveByte(simb);
+            if (event == RxEvent::Announced) return Discovery::Connected;
+            if (event == RxEvent::Identified) {
+                return AwaitSwitchConfirmation() ? Discovery::Connected : Discovery::NotConfirmed;
+            }
+        }
+        // A frame whose bytes come more than 100 ms apart is dropped.
+        if ((rxState != kIdle || rxCount != 0) && GetTickCount() > deadline) ResetReceiver();
+    }
+}
+
+int Transfer(const char* imagePath) {
+    static BYTE buffer[kFirmwareImageSize];
+    int length = 0;
+    if (ReadFirmwareImage(imagePath, buffer, length) != ImageReadResult::Read) {
+        DestroyPort();
+        return -1;
+    }
+    TransferResult result = TransferFirmwareImage(buffer, length);
+    DestroyPort();
+    return result == TransferResult::Success ? 0 : -1;
+}
+
+} // namespace
+
+} // namespace loaders::kline
+
+int RunKlineLoader(int argc, char** argv) {
+    using namespace loaders;
+    using namespace loaders::kline;
+    WriteLine(messages::kKlineTitle);
+    char comPortName[kComPortNameSize];
+    if (!ParseLoaderArguments(argc, argv, comPortName)) {
+        WriteLine(messages::kKlineUsage);
+        return -1;
+    }
+    if (!OpenLoaderPort(comPortName, kKlineBaud)) return -1;
+    // The port opens with no time-outs of its own. Discovery polls the keyboard between one-byte
+    // reads and drops frames with 100 ms gaps, so a silent read must end within tens of
+    // milliseconds; 40 ms still lets the echo of the longest frame (26 bytes at 9600 baud) arrive.
+    port->SetTimeouts(40, 0, kDiscoveryReadMs);
+    ResetReceiver();
+    SendFindCommand();
+    Discovery discovery = Discover();
+    if (discovery == Discovery::Escaped) return 0;
+    if (discovery == Discovery::NotConfirmed || !port->IsOpen()) {
+        WriteLine(messages::kDeviceNotFound);
+        DestroyPort();
+        return -1;
+    }
+    WriteLine(messages::kConnected);
+    return Transfer(argv[2]);
+}

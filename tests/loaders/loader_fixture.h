@@ -1,0 +1,114 @@
+#pragma once
+// Runs a loader flow in-process against the boot-loader emulator on a virtual line, with its
+// console output captured and its keys typed into a pipe.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "loaders/common/loader_state.h"
+#include "platform/win32/console.h"
+#include "tests/support/boot_loader_emulator.h"
+#include "tests/support/virtual_line.h"
+
+namespace loader_tests {
+
+using testing_support::BootLoaderEmulator;
+using testing_support::BootLoaderScript;
+using testing_support::LineModel;
+using testing_support::VirtualClock;
+using testing_support::VirtualLine;
+
+constexpr std::uint64_t kStartMs = 1000;
+
+// An image of `blocks` blocks with `dataBytes` data bytes each, as decoded bytes.
+inline std::vector<std::uint8_t> MakeImage(int blocks, int dataBytes) {
+    std::vector<std::uint8_t> image;
+    for (int block = 0; block < blocks; ++block) {
+        image.push_back(static_cast<std::uint8_t>(dataBytes >> 8));
+        image.push_back(static_cast<std::uint8_t>(dataBytes));
+        for (int i = 0; i < dataBytes; ++i)
+            image.push_back(static_cast<std::uint8_t>(block * 31 + i * 7));
+    }
+    return image;
+}
+
+// The image as the file spells it: two hex digits a byte, 16 to a line.
+inline std::string ImageText(const std::vector<std::uint8_t>& image) {
+    std::string text;
+    char digits[4];
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        std::snprintf(digits, sizeof digits, "%02X", image[i]);
+        text += digits;
+        text += (i % 16 == 15) ? '\n' : ' ';
+    }
+    return text;
+}
+
+class LoaderFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("LC_ALL", "C.UTF-8", 1);
+        testing_support::InstallKeyboardPipe();
+        while (_kbhit())
+            _getch();
+        imagePath =
+            (std::filesystem::temp_directory_path() / ("loader_image_" + std::to_string(::getpid()) + ".enc"))
+                .string();
+    }
+
+    void TearDown() override {
+        std::filesystem::remove(imagePath);
+        // Some endings leave the port to the end of the process; a test run must not.
+        delete port;
+        port = nullptr;
+    }
+
+    void WriteImage(const std::string& text) { std::ofstream(imagePath, std::ios::binary) << text; }
+
+    // Runs `flow` with the arguments after the program name; the device follows `script`.
+    template <class Flow>
+    int Run(Flow flow, BootLoaderScript script, std::vector<std::string> arguments,
+            const std::function<void(VirtualLine&)>& prepare = {}) {
+        delete port;
+        port = nullptr;
+        line.reset();
+        clock.Set(kStartMs);
+        device = std::make_unique<BootLoaderEmulator>(script);
+        line = std::make_unique<VirtualLine>(clock, *device);
+        if (prepare) prepare(*line);
+        std::vector<char*> argv{const_cast<char*>("loader")};
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        ::testing::internal::CaptureStdout();
+        int result = flow(static_cast<int>(argv.size()), argv.data());
+        output = ::testing::internal::GetCapturedStdout();
+        return result;
+    }
+
+    // The requests the device received whose payload or command is `what`.
+    int CountRequests(const std::string& marker) const {
+        int count = 0;
+        for (const auto& request : device->Requests())
+            if (std::string(request.begin(), request.end()).find(marker) != std::string::npos) ++count;
+        return count;
+    }
+
+    bool Says(const std::string& text) const { return output.find(text) != std::string::npos; }
+
+    VirtualClock clock{kStartMs};
+    std::unique_ptr<BootLoaderEmulator> device;
+    std::unique_ptr<VirtualLine> line;
+    std::string output;
+    std::string imagePath;
+};
+
+} // namespace loader_tests

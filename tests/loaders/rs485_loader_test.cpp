@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include "loaders/rs485/rs485_loader.h"
+#include "tests/loaders/loader_fixture.h"
+
+namespace loader_tests {
+namespace {
+
+using Reply = BootLoaderScript::IdentifyReply;
+
+class Rs485Loader : public LoaderFixture {
+  protected:
+    void SetUp() override {
+        LoaderFixture::SetUp();
+        script.model = LineModel::Rs485;
+    }
+
+    int Flash(const std::function<void(VirtualLine&)>& prepare = {}) {
+        return Run(RunRs485Loader, script, {"COM12", imagePath}, prepare);
+    }
+
+    int IdentifyRequests() const { return CountRequests(std::string("\x31\x00\x33", 3)); }
+
+    BootLoaderScript script;
+};
+
+TEST_F(Rs485Loader, FlashesAMultiBlockImageThroughTheWholeExchange) {
+    auto image = MakeImage(4, 1000);
+    WriteImage(ImageText(image));
+    EXPECT_EQ(Flash(), 0);
+    EXPECT_EQ(device->Image(), image);
+    EXPECT_EQ(line->baud, 19200u);
+    EXPECT_EQ(line->opens, 2) << "the port is opened again after the switch";
+    EXPECT_EQ(IdentifyRequests(), 1);
+    EXPECT_EQ(CountRequests(std::string("\x31\x07\x3A\x4E\x61\xBC\x00", 7)), 1);
+    EXPECT_TRUE(Says("Программирование ДУТ Зенток-D \n\n"));
+    EXPECT_TRUE(Says("Обнаружено yстройство  12345678 (07)\n"));
+    EXPECT_TRUE(Says("Соединение установлено\n"));
+    EXPECT_TRUE(Says("\nЗапись закончена успешно\n\n"));
+    EXPECT_NE(port, nullptr) << "the port stays open until the process ends";
+}
+
+TEST_F(Rs485Loader, SerialWithTopBitShowsNegative) {
+    WriteImage("");
+    script.serial = 0xFFFFFFFE;
+    script.address = 0xAB;
+    EXPECT_EQ(Flash(), 0);
+    EXPECT_TRUE(Says("Обнаружено yстройство  -2 (AB)\n"));
+}
+
+// Every failed step of the hand-over waits silently for "BLST"; F asks again, Esc ends.
+TEST_F(Rs485Loader, FailedHandOverFallsBackToTheWait) {
+    struct Row {
+        const char* name;
+        Reply reply;
+        std::uint8_t status;
+        bool shown;
+    };
+    const Row rows[] = {{"8-byte reply", Reply::Short, 0, false},
+                        {"bad CRC", Reply::BadCrc, 0, false},
+                        {"other command", Reply::WrongCommand, 0, false},
+                        {"status 1", Reply::Normal, 1, true}};
+    for (const auto& row : rows) {
+        script.identifyReply = row.reply;
+        script.switchStatus = row.status;
+        int result = Flash([](VirtualLine& line) {
+            line.TypeKeyAt(kStartMs + 5000, 'F');
+            line.TypeKeyAt(kStartMs + 9000, 27);
+        });
+        EXPECT_EQ(result, 0) << row.name;
+        EXPECT_EQ(IdentifyRequests(), 2) << row.name;
+        EXPECT_EQ(Says("Обнаружено"), row.shown) << row.name;
+        EXPECT_FALSE(Says("Соединение")) << row.name;
+        EXPECT_EQ(line->opens, 1) << row.name;
+        EXPECT_EQ(line->timeouts.constant, 100u) << row.name << ": back in the fallback wait";
+    }
+}
+
+TEST_F(Rs485Loader, AnnouncementAfterTwoSecondsIsCaughtByTheFallback) {
+    auto image = MakeImage(2, 20);
+    WriteImage(ImageText(image));
+    script.announceDelayMs = 2600;
+    EXPECT_EQ(Flash(), 0);
+    EXPECT_EQ(device->Image(), image);
+    EXPECT_EQ(line->opens, 2);
+}
+
+TEST_F(Rs485Loader, FallbackDropsOtherBytesAndWaitsForBlst) {
+    auto image = MakeImage(1, 20);
+    WriteImage(ImageText(image));
+    // Already in its boot loader: its announcement at the open is purged and it ignores requests.
+    script.inLoader = true;
+    EXPECT_EQ(Flash([](VirtualLine& line) {
+                  line.Deliver(kStartMs + 4000, {'B', 'X', 'Y', 'Z', 'B', 'L', 'S'});
+                  line.Deliver(kStartMs + 4500, {'B', 'L', 'S', 'T'});
+              }),
+              0);
+    EXPECT_EQ(device->Image(), image);
+    EXPECT_TRUE(Says("Соединение установлено"));
+}
+
+TEST_F(Rs485Loader, TransferEndings) {
+    WriteImage(ImageText(MakeImage(2, 16)));
+    script.blockAnswers = {0x11, BootLoaderScript::Silent};
+    EXPECT_EQ(Flash(), 2);
+    EXPECT_TRUE(Says("\nДУТ не отвечает\n\n"));
+    EXPECT_NE(port, nullptr);
+
+    script.blockAnswers = {0x00, 0x00, 0x00, 0x00};
+    EXPECT_EQ(Flash(), 1);
+    EXPECT_TRUE(Says("\nОшибка записи\n\n"));
+    EXPECT_EQ(device->BlocksReceived(), 4);
+
+    EXPECT_EQ(Run(RunRs485Loader, script, {"COM12"}), -1);
+    EXPECT_TRUE(Says("Используйте формат: rflasher.exe COMx <filename.ext> \n\n\n"));
+
+    std::filesystem::remove(imagePath);
+    EXPECT_EQ(Flash(), -1);
+    EXPECT_TRUE(Says("Файл не найден\n"));
+    EXPECT_EQ(port, nullptr);
+}
+
+} // namespace
+} // namespace loader_tests

@@ -1,0 +1,89 @@
+#pragma once
+// The boot-loader side of a sensor as the firmware loaders meet it, free of any transport: it is
+// fed the bytes a loader writes and answers with timed byte runs. A pty runner and an in-process
+// virtual line both drive it.
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+enum class LineModel { Kline, Rs485 };
+
+// A byte run the device sends `delayMs` after the bytes that caused it.
+struct TimedBytes {
+    std::uint32_t delayMs = 0;
+    std::vector<std::uint8_t> bytes;
+    // A "BLST" the device repeats while it waits; a transport drops it once the device no longer
+    // announces (Announcing() false), so it never lands inside a block's answer.
+    bool announcement = false;
+};
+
+// What a test scripts about the device.
+struct BootLoaderScript {
+    LineModel model = LineModel::Kline;
+    // The line returns every byte written, as a K-line or two-wire RS-485 adapter does.
+    bool echo = true;
+    // Already in its boot loader: announces "BLST" on its own from the port's opening, every
+    // half second, until the first block comes.
+    bool inLoader = false;
+    // Answers the find or identify request at all.
+    bool answerFind = true;
+    // K-line identification: " #I" with the number and this text behind it.
+    std::string identification = "4711";
+    // RS-485 identification.
+    std::uint32_t serial = 0x00BC614E;
+    std::uint8_t address = 0x07;
+    enum class IdentifyReply { Normal, Short, BadCrc, WrongCommand } identifyReply = IdentifyReply::Normal;
+    // K-line: the "OK" after the switch command; RS-485: the 0x3A status reply.
+    bool confirmSwitch = true;
+    std::uint8_t switchStatus = 0;
+    // K-line: this many bytes of line noise right after the switch command, before any "OK".
+    std::size_t noiseAfterSwitch = 0;
+    // RS-485: "BLST" this long after the status reply (the loader reopens its port meanwhile).
+    bool announceAfterSwitch = true;
+    std::uint32_t announceDelayMs = 300;
+    // One entry per block received, in order: the answer byte, or Silent. Past the list: 0x11.
+    static constexpr int Silent = -1;
+    std::vector<int> blockAnswers;
+    // The device's flash write time before it answers a block.
+    std::uint32_t writeDelayMs = 0;
+};
+
+class BootLoaderEmulator {
+  public:
+    explicit BootLoaderEmulator(BootLoaderScript script);
+
+    // What the device sends as the loader's port opens.
+    std::vector<TimedBytes> Opened();
+    // Takes bytes the loader wrote; returns the echo (delay 0) and any answers.
+    std::vector<TimedBytes> Received(const std::uint8_t* bytes, std::size_t count);
+
+    // The blocks the device accepted, end to end, length fields included.
+    std::vector<std::uint8_t> Image() const;
+    // Every request frame the device recognised, whole.
+    std::vector<std::vector<std::uint8_t>> Requests() const;
+    int BlocksReceived() const;
+    bool InLoader() const;
+    // In the boot loader and no block begun yet.
+    bool Announcing() const;
+
+  private:
+    bool RequestRun() const;
+    void TakeByte(std::uint8_t byte, std::vector<TimedBytes>& out);
+    void TakeBlock(std::vector<TimedBytes>& out);
+    void AnswerKline(const std::vector<std::uint8_t>& frame, std::vector<TimedBytes>& out);
+    void AnswerRs485(const std::vector<std::uint8_t>& frame, std::vector<TimedBytes>& out);
+
+    mutable std::mutex lock;
+    BootLoaderScript script;
+    bool inLoader;
+    std::vector<std::uint8_t> pending;
+    std::vector<std::vector<std::uint8_t>> requests;
+    std::vector<std::uint8_t> image;
+    int blocksReceived = 0;
+};
+
+} // namespace testing_support

@@ -1,0 +1,127 @@
+#include "tests/support/virtual_line.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace testing_support {
+
+namespace {
+VirtualLine* current = nullptr;
+} // namespace
+
+VirtualLine::VirtualLine(VirtualClock& clock, BootLoaderEmulator& device) : clock(clock), device(device) {
+    current = this;
+}
+
+VirtualLine::~VirtualLine() {
+    current = nullptr;
+}
+
+VirtualLine* VirtualLine::Current() {
+    return current;
+}
+
+void VirtualLine::Opened(const std::string& path, std::uint32_t baudRate) {
+    openedPaths.push_back(path);
+    baud = baudRate;
+    ++opens;
+    Schedule(device.Opened());
+}
+
+void VirtualLine::Closed() {
+    ++closes;
+}
+
+void VirtualLine::SetTimeouts(LineTimeouts value) {
+    timeouts = value;
+}
+
+void VirtualLine::Purge() {
+    incoming.erase(incoming.begin(), incoming.upper_bound(clock.NowMs()));
+}
+
+void VirtualLine::Write(const std::uint8_t* bytes, int count) {
+    Schedule(device.Received(bytes, static_cast<std::size_t>(count)));
+}
+
+void VirtualLine::Schedule(const std::vector<TimedBytes>& runs) {
+    std::uint64_t now = clock.NowMs();
+    for (const auto& run : runs)
+        for (std::uint8_t byte : run.bytes)
+            incoming.emplace(now + run.delayMs, Incoming{byte, run.announcement});
+}
+
+void VirtualLine::MoveClockTo(std::uint64_t ms) {
+    if (ms > clock.NowMs()) clock.Set(ms);
+    while (!keys.empty() && keys.begin()->first <= clock.NowMs()) {
+        TypeIntoStdin(keys.begin()->second);
+        keys.erase(keys.begin());
+    }
+}
+
+// A read of `count` bytes ends when all came, when the interval passes between two bytes, or
+// when multiplier x count + constant passes from its start.
+int VirtualLine::Read(std::uint8_t* buffer, int count) {
+    std::uint64_t start = clock.NowMs();
+    bool totalLimit = timeouts.multiplier != 0 || timeouts.constant != 0;
+    std::uint64_t deadline =
+        start + std::uint64_t(timeouts.multiplier) * std::uint64_t(count) + timeouts.constant;
+    int got = 0;
+    std::uint64_t last = start;
+    while (got < count) {
+        std::uint64_t limit = totalLimit ? deadline : UINT64_MAX;
+        if (got > 0 && timeouts.interval != 0) limit = std::min(limit, last + timeouts.interval);
+        if (incoming.empty() || incoming.begin()->first > limit) {
+            if (limit == UINT64_MAX) {
+                waitedForever = true;
+                return got;
+            }
+            MoveClockTo(limit);
+            return got;
+        }
+        auto next = incoming.begin();
+        Incoming arriving = next->second;
+        std::uint64_t at = std::max(clock.NowMs(), next->first);
+        incoming.erase(next);
+        if (arriving.announcement && !device.Announcing()) continue;
+        last = at;
+        MoveClockTo(last);
+        buffer[got++] = arriving.byte;
+    }
+    return got;
+}
+
+void VirtualLine::Deliver(std::uint64_t atMs, const std::vector<std::uint8_t>& bytes) {
+    for (std::uint8_t byte : bytes)
+        incoming.emplace(atMs, Incoming{byte, false});
+}
+
+void VirtualLine::TypeKeyAt(std::uint64_t atMs, char key) {
+    keys.emplace(atMs, key);
+}
+
+namespace {
+int KeyboardPipe() {
+    static int writeEnd = [] {
+        int ends[2];
+        if (pipe(ends) != 0) return -1;
+        dup2(ends[0], STDIN_FILENO);
+        close(ends[0]);
+        return ends[1];
+    }();
+    return writeEnd;
+}
+} // namespace
+
+void InstallKeyboardPipe() {
+    KeyboardPipe();
+}
+
+void TypeIntoStdin(char key) {
+    int writeEnd = KeyboardPipe();
+    if (writeEnd >= 0 && write(writeEnd, &key, 1) != 1) std::perror("typing into standard input");
+}
+
+} // namespace testing_support

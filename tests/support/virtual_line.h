@@ -1,0 +1,71 @@
+#pragma once
+// An in-process serial line on the virtual clock between a loader's port and a boot-loader
+// emulator. Reads follow the COMMTIMEOUTS rules, and the clock moves to the moment a read ends, so
+// a 16 s answer wait takes no real time. Keys can be typed at set moments into standard input.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/support/boot_loader_emulator.h"
+#include "tests/support/virtual_clock.h"
+
+namespace testing_support {
+
+// What a loader's serial calls would have been given; kept for tests to inspect.
+struct LineTimeouts {
+    std::uint32_t interval = 0, multiplier = 0, constant = 0;
+};
+
+class VirtualLine {
+  public:
+    VirtualLine(VirtualClock& clock, BootLoaderEmulator& device);
+    ~VirtualLine();
+    VirtualLine(const VirtualLine&) = delete;
+    VirtualLine& operator=(const VirtualLine&) = delete;
+
+    // The line a loader's port reaches, or null.
+    static VirtualLine* Current();
+
+    // The port side.
+    void Opened(const std::string& path, std::uint32_t baud);
+    void Closed();
+    void SetTimeouts(LineTimeouts timeouts);
+    void Purge();
+    void Write(const std::uint8_t* bytes, int count);
+    int Read(std::uint8_t* buffer, int count);
+
+    // Bytes from the device side at a set moment, beside what the emulator sends.
+    void Deliver(std::uint64_t atMs, const std::vector<std::uint8_t>& bytes);
+    // Types `key` into standard input once the clock reaches `atMs`.
+    void TypeKeyAt(std::uint64_t atMs, char key);
+
+    std::vector<std::string> openedPaths;
+    std::uint32_t baud = 0;
+    int opens = 0, closes = 0;
+    LineTimeouts timeouts;
+    // A read that could only have waited for ever: no time-out and no byte still to come.
+    bool waitedForever = false;
+
+  private:
+    void MoveClockTo(std::uint64_t ms);
+    void Schedule(const std::vector<TimedBytes>& runs);
+
+    VirtualClock& clock;
+    BootLoaderEmulator& device;
+    // Bytes on their way to the port, by the moment they arrive.
+    struct Incoming {
+        std::uint8_t byte;
+        bool announcement;
+    };
+    std::multimap<std::uint64_t, Incoming> incoming;
+    std::multimap<std::uint64_t, char> keys;
+};
+
+// Standard input becomes a pipe that tests type into; the write end stays open for the process, so
+// the console never sees the end of its input. Install it before the first key is polled.
+void InstallKeyboardPipe();
+void TypeIntoStdin(char key);
+
+} // namespace testing_support
