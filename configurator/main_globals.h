@@ -1,0 +1,25 @@
+#pragma once
+// The configurator's module-level objects, alive for the whole run of the program.
+
+#include <vector>
+
+#include "core/log.h"
+#include "platform/win32/types.h"
+
+class RSport;
+
+// The window's log (unnamed: its lines carry no prefix); built by InitMainGlobals, which opens
+// "log.txt", and kept until FreeMainGlobals, so the window may log from its constructor to its
+// close handler.
+extern SimpleLog* AppLog;
+// The connected sensor's link; null while no sensor is connected.
+extern RSport* SensorLink;
+
+// The unit's static initialisation and finalisation.
+void InitMainGlobals();
+void FreeMainGlobals();
+
+// The unit's entries, run by the program around everything else: each keeps a count, so the
+// globals are built on the first initialisation and freed when the count comes back to zero.
+void MainUnitInitialization();
+void MainUnitFinalization();

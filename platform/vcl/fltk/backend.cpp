@@ -1,0 +1,106 @@
+// The FLTK backend: widgets for controls, FLTK time-outs for timers, FLTK's dialogs for message
+// boxes and the file chooser, and FLTK's event loop.
+
+#include <map>
+#include <string>
+
+#include <FL/Fl.H>
+#include <FL/Fl_Native_File_Chooser.H>
+#include <FL/fl_ask.H>
+
+#include "platform/vcl/backend.h"
+#include "platform/vcl/ext_ctrls.h"
+#include "platform/vcl/fltk/fonts.h"
+#include "platform/vcl/fltk/peers.h"
+#include "platform/vcl/forms.h"
+
+namespace vcl::backend {
+
+namespace {
+
+// Each timer's arming count: a fire whose handler re-armed the timer must not re-arm it again.
+std::map<TTimer*, unsigned long>& Armings() {
+    static std::map<TTimer*, unsigned long> armings;
+    return armings;
+}
+
+void TimerExpired(void* data) {
+    auto* timer = static_cast<TTimer*>(data);
+    unsigned long arming = Armings()[timer];
+    timer->Fire();
+    auto found = Armings().find(timer);
+    if (found == Armings().end() || found->second != arming || !timer->Running()) return;
+    Fl::repeat_timeout(timer->EffectiveInterval() / 1000.0, TimerExpired, timer);
+}
+
+// "Name|pattern|Name|pattern" as FLTK wants it: "Name\tpattern" lines.
+std::string ChooserFilter(const UnicodeString& filter) {
+    std::string in = filter.ToUtf8(), out;
+    bool pattern = false;
+    for (char c : in) {
+        if (c == '|') {
+            out += pattern ? '\n' : '\t';
+            pattern = !pattern;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::unique_ptr<ControlPeer> CreatePeer(TControl& control) { return fltk::CreateWidgetPeer(control); }
+
+void TimerChanged(TTimer& timer) {
+    Fl::remove_timeout(TimerExpired, &timer);
+    ++Armings()[&timer];
+    if (timer.Running()) Fl::add_timeout(timer.EffectiveInterval() / 1000.0, TimerExpired, &timer);
+}
+
+void TimerDestroyed(TTimer& timer) {
+    Fl::remove_timeout(TimerExpired, &timer);
+    Armings().erase(&timer);
+}
+
+int ShowMessageBox(HWND, const UnicodeString& text, const UnicodeString& caption, UINT type) {
+    std::string title = caption.ToUtf8(), message = text.ToUtf8();
+    fl_message_title(title.c_str());
+    if ((type & MB_TYPEMASK) == MB_YESNO) return fl_choice("%s", "Нет", "Да", nullptr, message.c_str()) == 1 ? IDYES : IDNO;
+    if (type & MB_ICONSTOP) {
+        fl_alert("%s", message.c_str());
+    } else {
+        fl_message("%s", message.c_str());
+    }
+    return IDOK;
+}
+
+bool ExecuteOpenDialog(TOpenDialog& dialog) {
+    Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_FILE);
+    std::string title = dialog.Title.ToUtf8(), folder = dialog.InitialDir.ToUtf8();
+    std::string filter = ChooserFilter(dialog.Filter);
+    if (!title.empty()) chooser.title(title.c_str());
+    if (!folder.empty()) chooser.directory(folder.c_str());
+    if (!filter.empty()) chooser.filter(filter.c_str());
+    if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename()) return false;
+    dialog.FileName = UnicodeString::FromUtf8(chooser.filename());
+    return true;
+}
+
+void Initialize() {
+    fltk::ChooseFonts();
+    fl_message_font(FL_HELVETICA, 13);
+    Fl::visual(FL_DOUBLE | FL_INDEX);
+}
+
+void RunMessageLoop(TApplication& application) {
+    while (!application.Terminated() && application.MainForm() && application.MainForm()->Visible() &&
+           Fl::first_window())
+        Fl::wait(1e20);
+}
+
+void ProcessMessages() { Fl::check(); }
+
+bool MessagesWaiting() { return Fl::ready() != 0; }
+
+} // namespace vcl::backend

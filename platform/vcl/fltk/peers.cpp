@@ -1,0 +1,89 @@
+#include "platform/vcl/fltk/peers.h"
+
+#include <FL/Fl.H>
+#include <FL/fl_draw.H>
+
+#include "platform/vcl/fltk/fonts.h"
+#include "platform/vcl/user_input.h"
+
+namespace vcl::fltk {
+
+namespace {
+
+void DeferredFocus(void* data) { static_cast<Fl_Widget*>(data)->take_focus(); }
+
+void DeferredFocusArrived(void* data) {
+    auto* control = dynamic_cast<TWinControl*>(&static_cast<WidgetPeer*>(data)->Control());
+    if (control) vcl::UserFocus(*control);
+}
+
+} // namespace
+
+std::string LabelText(const UnicodeString& text) {
+    std::string utf8 = text.ToUtf8();
+    std::string out;
+    for (char c : utf8) {
+        out += c;
+        if (c == '@') out += '@';
+    }
+    return out;
+}
+
+WidgetPeer::WidgetPeer(TControl& control, Fl_Widget* widget) : control(control), widget(widget) {
+    TWinControl* parent = control.Parent();
+    auto* parentPeer = parent ? dynamic_cast<WidgetPeer*>(parent->Peer()) : nullptr;
+    if (parentPeer && parentPeer->Container()) parentPeer->Container()->add(widget);
+}
+
+WidgetPeer::~WidgetPeer() {
+    Fl::remove_timeout(DeferredFocus, widget);
+    Fl::remove_timeout(DeferredFocusArrived, this);
+    if (widget->parent()) widget->parent()->remove(widget);
+    delete widget;
+}
+
+void WidgetPeer::Place() {
+    int x = control.Left(), y = control.Top();
+    for (TWinControl* p = control.Parent(); p && p->Parent(); p = p->Parent()) {
+        x += p->Left();
+        y += p->Top();
+    }
+    if (x != widget->x() || y != widget->y() || control.Width() != widget->w() || control.Height() != widget->h())
+        widget->resize(x, y, control.Width(), control.Height());
+}
+
+void WidgetPeer::Update() {
+    Place();
+    label = LabelText(control.Caption());
+    widget->labelfont(FontFace(control.Font()));
+    widget->labelsize(FontSize(control.Font()));
+    if (control.Enabled()) {
+        widget->activate();
+    } else {
+        widget->deactivate();
+    }
+    UpdateContent();
+    if (control.Visible()) {
+        widget->show();
+    } else {
+        widget->hide();
+    }
+    // A moved container moves its children with it; put them back where the model has them.
+    if (auto* container = dynamic_cast<TWinControl*>(&control))
+        for (int i = 0; i < container->ControlCount(); ++i)
+            if (auto* child = dynamic_cast<WidgetPeer*>(container->Controls(i)->Peer())) child->Place();
+    if (widget->window()) widget->window()->redraw();
+    widget->redraw();
+}
+
+void WidgetPeer::TakeFocus() {
+    Fl::remove_timeout(DeferredFocus, widget);
+    Fl::add_timeout(0.0, DeferredFocus, widget);
+}
+
+void WidgetPeer::FocusArrived() {
+    Fl::remove_timeout(DeferredFocusArrived, this);
+    Fl::add_timeout(0.0, DeferredFocusArrived, this);
+}
+
+} // namespace vcl::fltk
