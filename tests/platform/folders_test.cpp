@@ -5,14 +5,20 @@
 #include <filesystem>
 
 #include "platform/win32/last_error.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/current_folder.h"
 
 namespace {
 
 std::u16string Wide(const std::filesystem::path& path) { return path.u16string(); }
 
+// Folders are made below the temporary current folder, through absolute paths.
+struct Scratch {
+    testing_support::TemporaryCurrentFolder current;
+    std::filesystem::path Path() const { return current.Path(); }
+};
+
 TEST(CreateDirectory, MakesTheWholeChainAndTellsAnExistingFolder) {
-    testing_support::TempFolder temp;
+    Scratch temp;
     std::filesystem::path deep = temp.Path() / "a" / "b" / "ZNTK";
     EXPECT_EQ(SHCreateDirectoryExW(nullptr, Wide(deep).c_str(), nullptr), 0);
     EXPECT_TRUE(std::filesystem::is_directory(deep));
@@ -25,8 +31,9 @@ TEST(CreateDirectory, MakesTheWholeChainAndTellsAnExistingFolder) {
 }
 
 TEST(CreateDirectory, FailsBelowAFileAndForAnEmptyPath) {
-    testing_support::TempFolder temp;
-    std::filesystem::path file = temp.Write("plain", "x");
+    Scratch temp;
+    temp.current.Write("plain", "x");
+    std::filesystem::path file = temp.Path() / "plain";
     int result = SHCreateDirectoryExW(nullptr, Wide(file / "sub").c_str(), nullptr);
     EXPECT_NE(result, 0);
     EXPECT_NE(result, 183);
