@@ -24,9 +24,17 @@ struct IdentityLifetime {
     ~IdentityLifetime() { FreeStatisticsIdentity(); }
 } identityLifetime;
 
+// The identity as the report reads it: made first if no initialiser has run yet, and reached
+// through the storage rather than the exported reference, which is bound only during this
+// unit's own initialisation.
+const TString& Identity() {
+    InitStatisticsIdentity();
+    return *std::launder(reinterpret_cast<TString*>(identityStorage));
+}
+
 void SendReport(const TString& text) {
     if (ExceptionReportByMail) {
-        TString subject = StatisticsIdentity + " exception";
+        TString subject = Identity() + " exception";
         // Both mails go out whatever the first one gave.
         for (const auto& mailbox : ReportSettings().reportMailboxes)
             SendMail(TString(mailbox.c_str()), subject, text, true);
@@ -47,7 +55,7 @@ void InitStatisticsIdentity() {
 
 void FreeStatisticsIdentity() {
     if (!identityMade) return;
-    StatisticsIdentity.~TString();
+    std::launder(reinterpret_cast<TString*>(identityStorage))->~TString();
     identityMade = false;
 }
 
@@ -55,7 +63,6 @@ void ReportException(FileLogBase& log, const TString& text, bool rethrow) {
     log.Log(TString("EXCEPTION !!! ") + text);
     if (ExceptionReportArmed) {
         ExceptionReportArmed = false; // once: a later fault finds it off
-        InitStatisticsIdentity();
         SendReport(text);
         LogMemoryLoad(log);
     }
@@ -64,8 +71,7 @@ void ReportException(FileLogBase& log, const TString& text, bool rethrow) {
 }
 
 void SendStatistics(const TString& text) {
-    InitStatisticsIdentity();
-    const TString& identity = StatisticsIdentity;
+    const TString& identity = Identity();
     std::size_t blank = identity.find(u' ');
     TString version = blank == TString::npos ? identity : TString(identity.substr(0, blank));
     TString login = blank == TString::npos ? identity : TString(identity.substr(blank + 1));

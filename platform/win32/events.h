@@ -2,6 +2,10 @@
 // Event objects. An event is an eventfd that is readable while the event is set, so every wait is
 // one poll(), and WinSock can bind a socket to an event: the event then also becomes set when the
 // socket shows the network events it was bound for.
+//
+// Waits are real. Only an unbound event, which nothing outside the process can set, behaves
+// differently on a virtual clock: a limited wait on it looks once and, when the event is not
+// set, advances the clock by its time-out instead of blocking.
 
 #include <mutex>
 

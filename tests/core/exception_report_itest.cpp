@@ -157,6 +157,16 @@ TEST_F(ExceptionReport, EventSignalledAndNoThrowWithoutRethrow) {
               (std::vector<std::string>{"EXCEPTION !!! soft", "Closing logs"}));
 }
 
+TEST_F(ExceptionReport, IdentityInitialiserRunsOnceAndFinaliserEmptiesIt) {
+    StatisticsIdentity = TString("4.0 kept");
+    InitStatisticsIdentity(); // already made: keeps the text
+    EXPECT_EQ(StatisticsIdentity, TString("4.0 kept"));
+    FreeStatisticsIdentity();
+    FreeStatisticsIdentity(); // a second release does nothing
+    InitStatisticsIdentity();
+    EXPECT_TRUE(StatisticsIdentity.empty());
+}
+
 TEST_F(ExceptionReport, SendMailGivesTheMailResult) {
     EXPECT_EQ(SendMail(TString("one@x.example"), TString("s"), TString("b"), false), 0);
     ASSERT_TRUE(smtp.WaitForClosed(1));
