@@ -16,7 +16,6 @@ constexpr std::uint8_t kSwitch = 0x3A;
 constexpr std::uint32_t kAnswerDelayMs = 20;
 constexpr std::uint32_t kAnnounceOnOpenMs = 50;
 constexpr std::uint32_t kAnnounceEveryMs = 500;
-constexpr int kAnnouncements = 60;
 
 std::vector<std::uint8_t> Announcement() {
     return {'B', 'L', 'S', 'T'};
@@ -53,7 +52,7 @@ BootLoaderEmulator::BootLoaderEmulator(BootLoaderScript script) : script(std::mo
 std::vector<TimedBytes> BootLoaderEmulator::Opened() {
     std::lock_guard guard(lock);
     std::vector<TimedBytes> runs;
-    for (int i = 0; inLoader && i < kAnnouncements; ++i)
+    for (int i = 0; inLoader && i < script.announcements; ++i)
         runs.push_back({kAnnounceOnOpenMs + kAnnounceEveryMs * std::uint32_t(i), Announcement(), true});
     return runs;
 }

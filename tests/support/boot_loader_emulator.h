@@ -29,6 +29,8 @@ struct BootLoaderScript {
     // Already in its boot loader: announces "BLST" on its own from the port's opening, every
     // half second, until the first block comes.
     bool inLoader = false;
+    // How often it says so at most.
+    int announcements = 60;
     // Answers the find or identify request at all.
     bool answerFind = true;
     // K-line identification: " #I" with the number and this text behind it.
