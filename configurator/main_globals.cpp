@@ -1,15 +1,21 @@
 #include "configurator/main_globals.h"
 
 SimpleLog* AppLog = nullptr;
+PortTable* CandidatePorts = nullptr;
 RSport* SensorLink = nullptr;
 
 namespace {
 int mainUnitCount = 0;
 }
 
-void InitMainGlobals() { AppLog = new SimpleLog(); }
+void InitMainGlobals() {
+    AppLog = new SimpleLog();
+    CandidatePorts = new PortTable();
+}
 
 void FreeMainGlobals() {
+    delete CandidatePorts;
+    CandidatePorts = nullptr;
     delete AppLog;
     AppLog = nullptr;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/log.h"
+#include "core/port_scan.h"
 #include "platform/win32/types.h"
 
 class RSport;
@@ -12,6 +13,9 @@ class RSport;
 // "log.txt", and kept until FreeMainGlobals, so the window may log from its constructor to its
 // close handler.
 extern SimpleLog* AppLog;
+// Open ports that have not been adopted; empty at start. Built after AppLog and freed before it;
+// freeing it deletes the table only, since the close handler has deleted the ports already.
+extern PortTable* CandidatePorts;
 // The connected sensor's link; null while no sensor is connected.
 extern RSport* SensorLink;
 

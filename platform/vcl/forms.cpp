@@ -21,11 +21,11 @@ void TForm::Close() {
     if (Application->MainForm() == this) Application->Terminate();
 }
 
-void TForm::FocusControl(TWinControl* control) {
+void TForm::FocusControl(TWinControl* control, bool fromUser) {
     if (control == activeControl) return;
     TWinControl* leaving = activeControl;
     activeControl = control;
-    if (control && control->Peer()) control->Peer()->TakeFocus();
+    if (!fromUser && control && control->Peer()) control->Peer()->TakeFocus();
     // Set from inside an OnExit: the handler's choice stands and fires nothing more.
     if (inExit) return;
     inExit = true;

@@ -35,8 +35,8 @@ public:
     TWinControl* ActiveControl() const { return activeControl; }
     // Moves the focus to the control. The control that loses it gets its OnExit; when that handler
     // sets the focus somewhere itself (back into the field it checks), that choice stands and no
-    // further OnExit is fired for it.
-    void FocusControl(TWinControl* control);
+    // further OnExit is fired for it. `fromUser`: the backend has moved its widget focus already.
+    void FocusControl(TWinControl* control, bool fromUser = false);
     void ControlDestroyed(TControl* control);
 
     TCloseQueryEvent OnCloseQuery;

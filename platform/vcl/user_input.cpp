@@ -5,7 +5,7 @@ namespace vcl {
 bool UserFocus(TWinControl& control) {
     TForm* form = control.ParentForm();
     if (!form) return false;
-    Dispatch([&] { form->FocusControl(&control); });
+    Dispatch([&] { form->FocusControl(&control, true); });
     return form->ActiveControl() == &control;
 }
 

@@ -92,3 +92,24 @@ TEST_F(MainWindowTest, OpeningLogsAnEmptyLineThenProgramOpenedAndMakesTheRecordF
 }
 
 } // namespace
+
+namespace {
+
+TEST(MainUnit, GlobalsAreBuiltOnTheFirstInitialisationAndFreedOnTheLastFinalisation) {
+    testing_support::TemporaryCurrentFolder folder;
+    MainUnitInitialization();
+    SimpleLog* log = AppLog;
+    ASSERT_NE(log, nullptr);
+    ASSERT_NE(CandidatePorts, nullptr);
+    EXPECT_TRUE(CandidatePorts->empty());
+    EXPECT_EQ(SensorLink, nullptr);
+    MainUnitInitialization();
+    EXPECT_EQ(AppLog, log);
+    MainUnitFinalization();
+    EXPECT_EQ(AppLog, log);
+    MainUnitFinalization();
+    EXPECT_EQ(AppLog, nullptr);
+    EXPECT_EQ(CandidatePorts, nullptr);
+}
+
+} // namespace

@@ -31,6 +31,7 @@ namespace {
 template <class Control, void (*Act)(Control&, Fl_Widget&)>
 void UserCallback(Fl_Widget* widget, void* data) {
     auto* peer = static_cast<WidgetPeer*>(data);
+    peer->CancelFocusNotice();
     Act(static_cast<Control&>(peer->Control()), *widget);
     peer->Update();
 }

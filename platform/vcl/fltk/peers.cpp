@@ -10,11 +10,23 @@ namespace vcl::fltk {
 
 namespace {
 
-void DeferredFocus(void* data) { static_cast<Fl_Widget*>(data)->take_focus(); }
+// The widget the model last gave the focus to; only the latest request counts.
+Fl_Widget* pendingFocus = nullptr;
 
+void DeferredFocus(void*) {
+    Fl_Widget* target = pendingFocus;
+    pendingFocus = nullptr;
+    if (target) target->take_focus();
+}
+
+// A stale notice is dropped: the widget lost the focus again, or the model has sent the focus
+// elsewhere meanwhile (an OnExit that keeps the user in a field).
 void DeferredFocusArrived(void* data) {
-    auto* control = dynamic_cast<TWinControl*>(&static_cast<WidgetPeer*>(data)->Control());
-    if (control) vcl::UserFocus(*control);
+    auto* peer = static_cast<WidgetPeer*>(data);
+    auto* control = dynamic_cast<TWinControl*>(&peer->Control());
+    if (!control || Fl::focus() != peer->Widget()) return;
+    if (pendingFocus && pendingFocus != peer->Widget()) return;
+    vcl::UserFocus(*control);
 }
 
 } // namespace
@@ -29,6 +41,11 @@ std::string LabelText(const UnicodeString& text) {
     return out;
 }
 
+Fl_Widget* WidgetOf(TControl& control) {
+    auto* peer = dynamic_cast<WidgetPeer*>(control.Peer());
+    return peer ? peer->Widget() : nullptr;
+}
+
 WidgetPeer::WidgetPeer(TControl& control, Fl_Widget* widget) : control(control), widget(widget) {
     TWinControl* parent = control.Parent();
     auto* parentPeer = parent ? dynamic_cast<WidgetPeer*>(parent->Peer()) : nullptr;
@@ -36,7 +53,7 @@ WidgetPeer::WidgetPeer(TControl& control, Fl_Widget* widget) : control(control),
 }
 
 WidgetPeer::~WidgetPeer() {
-    Fl::remove_timeout(DeferredFocus, widget);
+    if (pendingFocus == widget) pendingFocus = nullptr;
     Fl::remove_timeout(DeferredFocusArrived, this);
     if (widget->parent()) widget->parent()->remove(widget);
     delete widget;
@@ -77,9 +94,11 @@ void WidgetPeer::Update() {
 }
 
 void WidgetPeer::TakeFocus() {
-    Fl::remove_timeout(DeferredFocus, widget);
-    Fl::add_timeout(0.0, DeferredFocus, widget);
+    pendingFocus = widget;
+    if (!Fl::has_timeout(DeferredFocus)) Fl::add_timeout(0.0, DeferredFocus);
 }
+
+void WidgetPeer::CancelFocusNotice() { Fl::remove_timeout(DeferredFocusArrived, this); }
 
 void WidgetPeer::FocusArrived() {
     Fl::remove_timeout(DeferredFocusArrived, this);

@@ -24,7 +24,10 @@ public:
     void TakeFocus() override;
     // The widget got the keyboard focus from the user; the model hears of it on the next turn.
     void FocusArrived();
+    // A user action on the widget tells the model of the focus itself.
+    void CancelFocusNotice();
     TControl& Control() { return control; }
+    Fl_Widget* Widget() { return widget; }
     // The group children are added to, or null for a control without children.
     virtual Fl_Group* Container() { return nullptr; }
 
@@ -58,5 +61,7 @@ private:
 std::string LabelText(const UnicodeString& text);
 
 std::unique_ptr<ControlPeer> CreateWidgetPeer(TControl& control);
+// The widget that mirrors the control, or null before the control has one.
+Fl_Widget* WidgetOf(TControl& control);
 
 } // namespace vcl::fltk

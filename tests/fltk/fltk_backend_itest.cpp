@@ -1,0 +1,218 @@
+// The FLTK backend on a real X display (the test runs under xvfb-run): widgets mirror the model,
+// user events reach the model's handlers, timers run on FLTK time-outs, boxes are modal.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <FL/Fl.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Choice.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Window.H>
+
+#include "platform/vcl/ext_ctrls.h"
+#include "platform/vcl/fltk/peers.h"
+#include "platform/vcl/forms.h"
+#include "platform/vcl/std_ctrls.h"
+
+namespace {
+
+using vcl::fltk::WidgetOf;
+
+// Runs FLTK's loop for a while so deferred focus changes, redraws and time-outs happen.
+void Pump(double seconds = 0.05) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) Fl::wait(0.005);
+}
+
+struct FltkForm : ::testing::Test {
+    std::unique_ptr<TForm> form = std::make_unique<TForm>(nullptr);
+    TGroupBox* group = Add<TGroupBox>(form.get(), u"Group", 20, 30, 200, 120);
+    TEdit* first = Add<TEdit>(group, u"Edit1", 10, 20, 80, 21);
+    TEdit* second = Add<TEdit>(group, u"Edit2", 10, 50, 80, 21);
+    TButton* button = Add<TButton>(form.get(), u"Button1", 240, 30, 90, 25);
+    TComboBox* combo = Add<TComboBox>(form.get(), u"ComboBox1", 240, 70, 90, 21);
+    std::vector<std::string> events;
+
+    FltkForm() {
+        Application->Initialize();
+        form->SetCaption(u"Проба окна");
+        form->SetClientWidth(360);
+        form->SetClientHeight(200);
+        combo->SetStyle(csDropDownList);
+        combo->Items().Assign({u"4096", u"1024"});
+        form->ShowForm();
+        Pump();
+    }
+    template <class T>
+    T* Add(TWinControl* parent, const char16_t* name, int left, int top, int width, int height) {
+        T* control = new T(form.get());
+        control->SetName(name);
+        control->SetParent(parent);
+        control->SetBounds(left, top, width, height);
+        return control;
+    }
+    TNotifyEvent Record(std::string what) {
+        return [this, what](TObject* sender) {
+            events.push_back(what + ":" + static_cast<TComponent*>(sender)->Name().ToUtf8());
+        };
+    }
+};
+
+TEST_F(FltkForm, WidgetsMirrorTheModel) {
+    auto* window = static_cast<Fl_Window*>(WidgetOf(*form));
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->shown());
+    EXPECT_STREQ(window->label(), "Проба окна");
+    EXPECT_EQ(window->w(), 360);
+    form->SetClientWidth(420);
+    Pump();
+    EXPECT_EQ(window->w(), 420);
+
+    // Children of a group stand at the group's place plus their own.
+    Fl_Widget* edit = WidgetOf(*second);
+    EXPECT_EQ(edit->x(), 30);
+    EXPECT_EQ(edit->y(), 80);
+    EXPECT_EQ(edit->parent(), WidgetOf(*group));
+
+    second->SetText(u"Ёж 1000");
+    EXPECT_STREQ(static_cast<Fl_Input*>(edit)->value(), "Ёж 1000");
+    second->SetReadOnly(true);
+    EXPECT_TRUE(static_cast<Fl_Input*>(edit)->readonly());
+    group->Hide();
+    EXPECT_FALSE(WidgetOf(*group)->visible());
+    EXPECT_FALSE(edit->visible_r());
+    group->Show();
+    EXPECT_TRUE(edit->visible_r());
+    second->SetColor(clLightGreen);
+    EXPECT_EQ(edit->color(), fl_rgb_color(220, 255, 220));
+}
+
+TEST_F(FltkForm, FocusMovesFireOnExitAndAHandlerCanTakeTheFocusBack) {
+    first->OnExit = [&](TObject* sender) {
+        events.push_back("exit:Edit1");
+        static_cast<TEdit*>(sender)->SetFocus();
+    };
+    WidgetOf(*first)->take_focus();
+    Pump();
+    EXPECT_EQ(form->ActiveControl(), first);
+    WidgetOf(*second)->take_focus();
+    Pump();
+    EXPECT_EQ(events, std::vector<std::string>{"exit:Edit1"});
+    EXPECT_EQ(form->ActiveControl(), first);
+    EXPECT_EQ(Fl::focus(), WidgetOf(*first));
+}
+
+TEST_F(FltkForm, ClickOnAButtonWhileAFieldRefusesToBeLeftFiresOneExitAndNoClick) {
+    first->OnExit = [&](TObject* sender) {
+        events.push_back("exit:Edit1");
+        static_cast<TEdit*>(sender)->SetFocus();
+    };
+    button->OnClick = Record("click");
+    WidgetOf(*first)->take_focus();
+    Pump();
+    // A press gives the button the focus at once; the release runs its callback.
+    WidgetOf(*button)->take_focus();
+    WidgetOf(*button)->do_callback();
+    Pump();
+    EXPECT_EQ(events, std::vector<std::string>{"exit:Edit1"});
+    EXPECT_EQ(form->ActiveControl(), first);
+    EXPECT_EQ(Fl::focus(), WidgetOf(*first));
+}
+
+TEST_F(FltkForm, TypingClickingAndChoosingReachTheModel) {
+    first->OnChange = Record("change");
+    button->OnClick = Record("click");
+    combo->OnChange = Record("choose");
+
+    auto* input = static_cast<Fl_Input*>(WidgetOf(*first));
+    input->take_focus();
+    input->value("12");
+    input->do_callback();
+    EXPECT_EQ(first->Text(), UnicodeString(u"12"));
+
+    combo->SetItemIndex(1);  // from code: shown, but no OnChange
+    auto* choice = static_cast<Fl_Choice*>(WidgetOf(*combo));
+    EXPECT_EQ(choice->value(), 1);
+    choice->value(0);
+    choice->do_callback();
+    EXPECT_EQ(combo->ItemIndex(), 0);
+    EXPECT_EQ(combo->Text(), UnicodeString(u"4096"));
+
+    WidgetOf(*button)->do_callback();
+    EXPECT_EQ(events, (std::vector<std::string>{"change:Edit1", "choose:ComboBox1", "click:Button1"}));
+}
+
+// Presses the button of the modal box whose label is `answer` (or closes the box without one).
+void AnswerModal(const char* answer) {
+    static std::string wanted;
+    wanted = answer ? answer : "";
+    Fl::add_timeout(0.1, [](void*) {
+        Fl_Window* modal = Fl::modal();
+        if (!modal) return;
+        for (int i = 0; i < modal->children(); ++i) {
+            auto* button = dynamic_cast<Fl_Button*>(modal->child(i));
+            if (button && button->label() && wanted == button->label()) {
+                button->do_callback();
+                return;
+            }
+        }
+        modal->hide();
+    });
+}
+
+TEST_F(FltkForm, MessageBoxesAreModalAndGiveTheChosenButton) {
+    AnswerModal("Да");
+    EXPECT_EQ(MessageBoxW(form->Handle(), u"Удалить?", u"Предупреждение", MB_YESNO), IDYES);
+    AnswerModal("Нет");
+    EXPECT_EQ(MessageBoxW(form->Handle(), u"Удалить?", u"Предупреждение", MB_YESNO), IDNO);
+    AnswerModal(nullptr);
+    EXPECT_EQ(MessageBoxW(form->Handle(), u"Некорректное значение", u"Ошибка ввода", MB_OK), IDOK);
+}
+
+TEST_F(FltkForm, TimersRunOnTimeOutsAndSurviveAThrowingHandler) {
+    auto* timer = new TTimer(form.get());
+    timer->SetInterval(1);
+    int runs = 0;
+    timer->OnTimer = [&](TObject*) {
+        timer->SetEnabled(false);
+        if (++runs == 1) {
+            AnswerModal(nullptr);
+            throw Exception(u"сбой");
+        }
+        timer->SetEnabled(true);
+    };
+    Pump(0.5);
+    EXPECT_TRUE(timer->Enabled());
+    // Never faster than every 10 ms, and not stopped for good by the first run's exception.
+    EXPECT_GE(runs, 10);
+    EXPECT_LE(runs, 45);
+    timer->SetEnabled(false);
+    int stopped = runs;
+    Pump(0.1);
+    EXPECT_EQ(runs, stopped);
+}
+
+TEST_F(FltkForm, CloseRequestGoesThroughOnCloseQuery) {
+    bool allow = false;
+    int queries = 0;
+    form->OnCloseQuery = [&](TObject*, bool& canClose) {
+        ++queries;
+        canClose = allow;
+    };
+    auto* window = static_cast<Fl_Window*>(WidgetOf(*form));
+    window->do_callback();
+    EXPECT_TRUE(window->shown());
+    allow = true;
+    window->do_callback();
+    Pump();
+    EXPECT_FALSE(window->shown());
+    EXPECT_FALSE(form->Visible());
+    EXPECT_EQ(queries, 2);
+}
+
+} // namespace
