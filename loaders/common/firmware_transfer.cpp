@@ -11,12 +11,25 @@ namespace loaders {
 namespace {
 
 constexpr int kSendsPerBlock = 4;
+// The port's output queue, and the slower of the two lines.
+constexpr int kOutputQueueBytes = 1024;
+constexpr int kSlowestBaud = 9600;
+constexpr DWORD kEchoReadMs = 2000;
+
+// A Windows write of a block returns only once the rest fits the port's output queue, so its echo
+// read began near the block's end. Here the write returns at once: the echo read also allows the
+// wire time of what that write would have waited for, lest the echo's tail be taken for the
+// device's answer and an accepted block be sent, and written, again.
+DWORD EchoReadMs(int onWire) {
+    int beyondQueue = onWire > kOutputQueueBytes ? onWire - kOutputQueueBytes : 0;
+    return kEchoReadMs + static_cast<DWORD>(beyondQueue * 10 * 1000 / kSlowestBaud + 1);
+}
 
 // Sends one block and returns the device's answer, or -1 when it stays silent.
 int SendBlock(const BYTE* block, int onWire) {
     port->Write(block, onWire);
     // The line echoes the block; it is read back and dropped whatever arrives.
-    port->SetTimeouts(100, 0, 2000);
+    port->SetTimeouts(100, 0, EchoReadMs(onWire));
     port->Read(echoBuffer, onWire);
     // The device writes the block into its flash before it answers: up to 16 s.
     port->SetTimeouts(100, 8000, 8000);

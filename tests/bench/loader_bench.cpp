@@ -1,9 +1,7 @@
 // What the loaders add to a firmware transfer: a 64 KiB image through the boot-loader emulator,
 // bytes paced at the line's baud and a fixed flash write time per block. The figure of merit is
 // loader time / (wire time + device write time); 1.0 is a loader that adds nothing.
-//
-// Blocks stay at 1 KiB and below: the pty takes a whole block at once, so its echo starts only
-// then and must fit the loader's 2 s echo read (at 9600 baud about 1900 bytes do).
+
 
 #include <benchmark/benchmark.h>
 
@@ -86,9 +84,10 @@ void TransferPacedImage(benchmark::State& state) {
 
 BENCHMARK(TransferPacedImage)
     ->ArgNames({"block", "kline"})
+    ->Args({4096, 0})
     ->Args({1024, 0})
     ->Args({256, 0})
-    ->Args({1024, 1})
+    ->Args({4096, 1})
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kSecond);

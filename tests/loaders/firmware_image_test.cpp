@@ -167,5 +167,17 @@ TEST_F(FirmwareTransfer, SilenceEndsTheRunAfterSixteenSeconds) {
     EXPECT_EQ(port, nullptr);
 }
 
+// Here a write returns at once, and the echo of the largest block takes over 4 s at 9600 baud.
+// Its tail must not be taken for the device's answer (a resent accepted block would be written
+// twice into the device's flash).
+TEST_F(FirmwareTransfer, EchoOfTheLargestBlockIsReadWholeAtLineSpeed) {
+    auto image = MakeImage(2, 4094);
+    WriteImage(ImageText(image));
+    EXPECT_EQ(Run(RunKlineLoader, {}, {"COM12", imagePath}, [](VirtualLine& line) { line.paceBaud = 9600; }),
+              0);
+    EXPECT_EQ(device->BlocksReceived(), 2);
+    EXPECT_EQ(device->Image(), image);
+}
+
 } // namespace
 } // namespace loader_tests

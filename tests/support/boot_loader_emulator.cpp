@@ -60,7 +60,8 @@ std::vector<TimedBytes> BootLoaderEmulator::Opened() {
 std::vector<TimedBytes> BootLoaderEmulator::Received(const std::uint8_t* bytes, std::size_t count) {
     std::lock_guard guard(lock);
     std::vector<TimedBytes> out;
-    if (script.echo && count > 0) out.push_back({0, std::vector<std::uint8_t>(bytes, bytes + count)});
+    if (script.echo && count > 0)
+        out.push_back({0, std::vector<std::uint8_t>(bytes, bytes + count), false, true});
     for (std::size_t i = 0; i < count; ++i)
         TakeByte(bytes[i], out);
     return out;

@@ -19,6 +19,8 @@ struct TimedBytes {
     // A "BLST" the device repeats while it waits; a transport drops it once the device no longer
     // announces (Announcing() false), so it never lands inside a block's answer.
     bool announcement = false;
+    // The line's echo of what the loader wrote, which takes the bytes' own wire time.
+    bool echo = false;
 };
 
 // What a test scripts about the device.

@@ -43,14 +43,22 @@ void VirtualLine::Purge() {
 }
 
 void VirtualLine::Write(const std::uint8_t* bytes, int count) {
-    Schedule(device.Received(bytes, static_cast<std::size_t>(count)));
+    std::uint64_t wireMs = paceBaud ? std::uint64_t(count) * 10000 / paceBaud : 0;
+    Schedule(device.Received(bytes, static_cast<std::size_t>(count)), wireMs);
 }
 
-void VirtualLine::Schedule(const std::vector<TimedBytes>& runs) {
+void VirtualLine::Schedule(const std::vector<TimedBytes>& runs, std::uint64_t wireMs) {
     std::uint64_t now = clock.NowMs();
-    for (const auto& run : runs)
+    for (const auto& run : runs) {
+        if (wireMs != 0 && run.echo) {
+            // The echo: each byte as its stop bit leaves.
+            for (std::size_t k = 0; k < run.bytes.size(); ++k)
+                incoming.emplace(now + (k + 1) * 10000 / paceBaud, Incoming{run.bytes[k], false});
+            continue;
+        }
         for (std::uint8_t byte : run.bytes)
-            incoming.emplace(now + run.delayMs, Incoming{byte, run.announcement});
+            incoming.emplace(now + wireMs + run.delayMs, Incoming{byte, run.announcement});
+    }
 }
 
 void VirtualLine::MoveClockTo(std::uint64_t ms) {

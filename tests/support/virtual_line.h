@@ -41,6 +41,10 @@ class VirtualLine {
     // Types `key` into standard input once the clock reaches `atMs`.
     void TypeKeyAt(std::uint64_t atMs, char key);
 
+    // Bytes the loader writes take their wire time at this baud (10 bits a byte) when not 0: their
+    // echo comes back byte by byte and the device answers after the last one.
+    std::uint32_t paceBaud = 0;
+
     std::vector<std::string> openedPaths;
     std::uint32_t baud = 0;
     int opens = 0, closes = 0;
@@ -50,7 +54,7 @@ class VirtualLine {
 
   private:
     void MoveClockTo(std::uint64_t ms);
-    void Schedule(const std::vector<TimedBytes>& runs);
+    void Schedule(const std::vector<TimedBytes>& runs, std::uint64_t wireMs = 0);
 
     VirtualClock& clock;
     BootLoaderEmulator& device;
