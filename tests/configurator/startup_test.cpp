@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/module_path.h"
+#include "tests/support/virtual_clock.h"
 #include "tests/configurator/main_window_fixture.h"
 
 namespace {
@@ -94,6 +95,21 @@ TEST_F(MainWindowTest, OpeningLogsAnEmptyLineThenProgramOpenedAndMakesTheRecordF
 } // namespace
 
 namespace {
+
+TEST_F(MainWindowTest, EntrySplitsTheCommandLineCreatesTheWindowRunsItAndReturnsZero) {
+    testing_support::VirtualClock clock;
+    vcl::headless::LimitMessageLoop(3000);
+    std::u16string commandLine = u"velmarosk  (COM7) rest";
+    EXPECT_EQ(wWinMain(nullptr, nullptr, commandLine.data(), 1), 0);
+    ASSERT_NE(Form1, nullptr);
+    EXPECT_EQ(Application->MainForm(), Form1);
+    EXPECT_TRUE(Application->MainFormOnTaskBar);
+    EXPECT_TRUE(Form1->Visible());
+    EXPECT_TRUE(Form1->GroupBox5->Visible());
+    EXPECT_EQ(Words(), (std::vector<std::u16string>{u"(COM7)", u"rest"}));
+    EXPECT_GE(clock.NowMs(), 1000u + 3000u);
+    EXPECT_TRUE(vcl::headless::MessageBoxes().empty());
+}
 
 TEST(MainUnit, GlobalsAreBuiltOnTheFirstInitialisationAndFreedOnTheLastFinalisation) {
     testing_support::TemporaryCurrentFolder folder;

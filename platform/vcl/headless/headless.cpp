@@ -27,6 +27,7 @@ struct State {
     std::vector<OpenDialogRecord> dialogs;
     std::vector<ArmedTimer> timers;  // in arming order, which breaks ties of equal due times
     std::uint64_t generations = 0;
+    unsigned loopLimit = 0;
 };
 
 State& TheState() {
@@ -89,8 +90,11 @@ void RunFor(unsigned ms) {
     if (target > Now()) win32::CurrentClock().SleepMs(static_cast<DWORD>(target - Now()));
 }
 
+void LimitMessageLoop(unsigned ms) { TheState().loopLimit = ms; }
+
 void Reset() {
     State& state = TheState();
+    state.loopLimit = 0;
     state.answers.clear();
     state.boxes.clear();
     state.chosenFile.reset();
@@ -144,9 +148,15 @@ bool ExecuteOpenDialog(TOpenDialog& dialog) {
 void Initialize() {}
 
 void RunMessageLoop(TApplication& application) {
+    const unsigned limit = TheState().loopLimit;
+    const std::uint64_t end = limit ? Now() + limit : UINT64_MAX;
     while (!application.Terminated() && application.MainForm() && application.MainForm()->Visible()) {
         ArmedTimer* next = Earliest(UINT64_MAX);
-        if (!next) return;  // nothing can happen any more
+        if (!next || next->due > end) {
+            // Nothing can happen any more, or nothing before the limit.
+            if (limit && end > Now()) RunFor(static_cast<unsigned>(end - Now()));
+            return;
+        }
         RunFor(static_cast<unsigned>(next->due > Now() ? next->due - Now() : 0));
     }
 }

@@ -40,7 +40,11 @@ void RunDueTimers();
 // at the moment its period ends, in time order.
 void RunFor(unsigned ms);
 
-// Forgets scripts and records (timers stay with their components).
+// Makes the next message loops (Application->Run) return once this many ms have passed on the
+// clock, as if the user had closed the window; 0 lifts the limit. Whole-program tests use it.
+void LimitMessageLoop(unsigned ms);
+
+// Forgets scripts, records and the loop limit (timers stay with their components).
 void Reset();
 
 } // namespace vcl::headless
