@@ -22,8 +22,11 @@ class LoaderProcess {
         if (pipe2(input, O_CLOEXEC) != 0 || pipe2(console, O_CLOEXEC) != 0) return;
         child = fork();
         if (child == 0) {
+            // dup2 onto itself keeps close-on-exec; a pipe end that already is 0 or 1 loses it here.
             dup2(input[0], STDIN_FILENO);
             dup2(console[1], STDOUT_FILENO);
+            fcntl(STDIN_FILENO, F_SETFD, 0);
+            fcntl(STDOUT_FILENO, F_SETFD, 0);
             setenv("LC_ALL", "C.UTF-8", 1);
             std::vector<char*> argv{const_cast<char*>(program.c_str())};
             for (auto& argument : arguments)

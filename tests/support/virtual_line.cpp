@@ -1,5 +1,6 @@
 #include "tests/support/virtual_line.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -115,9 +116,15 @@ int KeyboardPipe() {
     static int writeEnd = [] {
         int ends[2];
         if (pipe(ends) != 0) return -1;
-        dup2(ends[0], STDIN_FILENO);
+        // With standard input closed the pipe may take descriptor 0 itself; move both ends above
+        // the standard three first.
+        int readEnd = fcntl(ends[0], F_DUPFD, 3);
+        int typing = fcntl(ends[1], F_DUPFD, 3);
         close(ends[0]);
-        return ends[1];
+        close(ends[1]);
+        dup2(readEnd, STDIN_FILENO);
+        close(readEnd);
+        return typing;
     }();
     return writeEnd;
 }
