@@ -9,7 +9,7 @@
 #include "platform/vcl/std_ctrls.h"
 
 class TForm1 : public TForm {
-public:
+  public:
     // Builds the window from its layout, then logs the opening, shows the engineering panel for
     // the access word and makes the status record folder.
     explicit TForm1(TComponent* owner);
@@ -139,11 +139,10 @@ public:
     TTimer* Timer2 = nullptr;
     TOpenDialog* OpenDialog1 = nullptr;
 
-private:
+  private:
     // Points every component field at the component of that name the layout created.
     void BindComponents();
-    template <class T>
-    void Bind(T*& field, const char16_t* name);
+    template <class T> void Bind(T*& field, const char16_t* name);
 };
 
 // The one main window, set when the application creates it.

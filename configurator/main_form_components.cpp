@@ -1,9 +1,9 @@
 #include "configurator/main_form.h"
 
-template <class T>
-void TForm1::Bind(T*& field, const char16_t* name) {
+template <class T> void TForm1::Bind(T*& field, const char16_t* name) {
     field = dynamic_cast<T*>(FindComponent(name));
-    if (!field) throw Exception(u"Layout has no component " + UnicodeString(name) + u" of the expected class");
+    if (!field)
+        throw Exception(u"Layout has no component " + UnicodeString(name) + u" of the expected class");
 }
 
 void TForm1::BindComponents() {
@@ -124,4 +124,5 @@ void TForm1::BindComponents() {
     Bind(Edit41, u"Edit41");
     Bind(Timer1, u"Timer1");
     Bind(Timer2, u"Timer2");
-    Bind(OpenDialog1, u"OpenDialog1");}
+    Bind(OpenDialog1, u"OpenDialog1");
+}

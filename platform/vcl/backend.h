@@ -18,7 +18,7 @@ namespace vcl {
 // The backend's mirror of one control. The model calls Update after every change of the control's
 // state; the peer reads back whatever it shows.
 class ControlPeer {
-public:
+  public:
     virtual ~ControlPeer() = default;
     virtual void Update() = 0;
     virtual void TakeFocus() {}

@@ -8,7 +8,8 @@ TComponent::TComponent(TComponent* owner) : owner(owner) {
 
 TComponent::~TComponent() {
     // A component deleted from here removes itself from this list in its own destructor.
-    while (!components.empty()) delete components.back();
+    while (!components.empty())
+        delete components.back();
     if (owner) std::erase(owner->components, this);
 }
 

@@ -8,7 +8,7 @@
 #include "platform/vcl/unicode_string.h"
 
 class TObject {
-public:
+  public:
     virtual ~TObject() = default;
     virtual UnicodeString ClassName() const { return u"TObject"; }
 };
@@ -16,7 +16,7 @@ public:
 using TNotifyEvent = std::function<void(TObject* sender)>;
 
 class TComponent : public TObject {
-public:
+  public:
     // The owner deletes its components (newest first) when it is deleted itself.
     explicit TComponent(TComponent* owner);
     ~TComponent() override;
@@ -34,7 +34,7 @@ public:
     TComponent* Components(int index) const { return components.at(static_cast<std::size_t>(index)); }
     TComponent* FindComponent(const UnicodeString& name) const;
 
-private:
+  private:
     UnicodeString name;
     TComponent* owner;
     std::vector<TComponent*> components;

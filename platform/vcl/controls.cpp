@@ -24,7 +24,8 @@ void TControl::SetParent(TWinControl* value) {
 
 TForm* TControl::ParentForm() {
     TControl* top = this;
-    while (top->parent) top = top->parent;
+    while (top->parent)
+        top = top->parent;
     return dynamic_cast<TForm*>(top);
 }
 
@@ -83,11 +84,13 @@ void TControl::CreatePeers() {
 }
 
 TWinControl::~TWinControl() {
-    while (!controls.empty()) delete controls.back();
+    while (!controls.empty())
+        delete controls.back();
 }
 
 void TWinControl::CreateChildPeers() {
-    for (TControl* child : controls) child->CreatePeers();
+    for (TControl* child : controls)
+        child->CreatePeers();
 }
 
 void TWinControl::SetFocus() {

@@ -13,7 +13,7 @@ class TForm;
 class TWinControl;
 
 class TControl : public TComponent {
-public:
+  public:
     explicit TControl(TComponent* owner);
     ~TControl() override;
 
@@ -56,7 +56,7 @@ public:
     // Creates the backend's mirror of this control and of its children (a form does it when shown).
     void CreatePeers();
 
-protected:
+  protected:
     virtual void SetTextValue(const UnicodeString& value);
     // Tells the peer that something it shows changed.
     void Changed();
@@ -65,7 +65,7 @@ protected:
     UnicodeString text;
     TColor color = clBtnFace;
 
-private:
+  private:
     TWinControl* parent = nullptr;
     int left = 0, top = 0, width = 0, height = 0;
     bool visible = true;
@@ -75,7 +75,7 @@ private:
 };
 
 class TWinControl : public TControl {
-public:
+  public:
     explicit TWinControl(TComponent* owner) : TControl(owner) {}
     // Deletes its child controls first, so no peer outlives the peer of its parent.
     ~TWinControl() override;
@@ -92,10 +92,10 @@ public:
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
 
-protected:
+  protected:
     void CreateChildPeers() override;
 
-private:
+  private:
     friend class TControl;
     std::vector<TControl*> controls;
 };

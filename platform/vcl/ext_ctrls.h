@@ -4,7 +4,7 @@
 #include "platform/vcl/classes.h"
 
 class TTimer : public TComponent {
-public:
+  public:
     // Starts enabled with a period of 1000 ms, as the framework's timer does.
     explicit TTimer(TComponent* owner);
     ~TTimer() override;
@@ -25,13 +25,13 @@ public:
 
     TNotifyEvent OnTimer;
 
-private:
+  private:
     unsigned interval = 1000;
     bool enabled = true;
 };
 
 class TOpenDialog : public TComponent {
-public:
+  public:
     explicit TOpenDialog(TComponent* owner) : TComponent(owner) {}
     UnicodeString ClassName() const override { return u"TOpenDialog"; }
 

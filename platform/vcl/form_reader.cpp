@@ -10,7 +10,9 @@ namespace vcl {
 
 namespace {
 
-UnicodeString Ascii(std::string_view text) { return UnicodeString(std::u16string(text.begin(), text.end())); }
+UnicodeString Ascii(std::string_view text) {
+    return UnicodeString(std::u16string(text.begin(), text.end()));
+}
 
 [[noreturn]] void Broken(const LayoutEntry& entry, std::string_view what) {
     throw Exception(u"Layout of " + Ascii(entry.name) + u": " + Ascii(what));
@@ -32,8 +34,7 @@ std::vector<UnicodeString> ReadLines(std::u16string_view value) {
     return lines;
 }
 
-template <class T>
-T& As(TComponent& component, const LayoutEntry& entry) {
+template <class T> T& As(TComponent& component, const LayoutEntry& entry) {
     if (auto* typed = dynamic_cast<T*>(&component)) return *typed;
     Broken(entry, "property does not belong to its class");
 }
@@ -140,7 +141,8 @@ void ReadForm(TForm& form, const FormLayout& layout) {
     form.SetClientWidth(layout.clientWidth);
     form.SetClientHeight(layout.clientHeight);
     form.SetCentered(layout.centred);
-    for (const LayoutEntry& entry : layout.components) ReadEntry(form, entry);
+    for (const LayoutEntry& entry : layout.components)
+        ReadEntry(form, entry);
 }
 
 } // namespace vcl

@@ -21,7 +21,7 @@ struct LayoutProperty {
 struct LayoutEntry {
     std::string_view className;
     std::string_view name;
-    std::string_view parent;  // empty: the form itself
+    std::string_view parent; // empty: the form itself
     int left, top, width, height;
     std::vector<LayoutProperty> properties;
 };

@@ -50,7 +50,7 @@ int MessageBoxThroughBackend(HWND owner, LPCWSTR text, LPCWSTR caption, UINT typ
 // The Win32 message calls (ProcessMessages of the core helpers) see the backend's pending events
 // as one waiting message whose dispatch handles them all.
 class BackendPump : public win32::MessagePump {
-public:
+  public:
     bool Peek(MSG& message, HWND, UINT, UINT, UINT) override {
         if (!vcl::backend::MessagesWaiting()) return false;
         message = MSG{};
@@ -96,7 +96,9 @@ void TApplication::Run() {
     vcl::backend::RunMessageLoop(*this);
 }
 
-void TApplication::ProcessMessages() { vcl::backend::ProcessMessages(); }
+void TApplication::ProcessMessages() {
+    vcl::backend::ProcessMessages();
+}
 
 void TApplication::ShowException(const Exception* error) {
     UnicodeString message = error ? error->Message() : UnicodeString();
@@ -109,7 +111,8 @@ void TApplication::ShowException(const Exception* error) {
 }
 
 void TApplication::DestroyForms() {
-    while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+    while (ComponentCount() > 0)
+        delete Components(ComponentCount() - 1);
     mainForm = nullptr;
     terminated = false;
 }

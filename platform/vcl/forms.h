@@ -9,7 +9,7 @@
 using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
 
 class TForm : public TWinControl {
-public:
+  public:
     explicit TForm(TComponent* owner);
 
     UnicodeString ClassName() const override { return u"TForm"; }
@@ -41,14 +41,14 @@ public:
 
     TCloseQueryEvent OnCloseQuery;
 
-private:
+  private:
     bool centered = false;
     TWinControl* activeControl = nullptr;
     bool inExit = false;
 };
 
 class TApplication : public TComponent {
-public:
+  public:
     TApplication();
 
     UnicodeString ClassName() const override { return u"TApplication"; }
@@ -58,8 +58,7 @@ public:
     UnicodeString Title;
 
     // Creates a form owned by the application; the first one becomes the main form.
-    template <class T>
-    void CreateForm(T*& reference) {
+    template <class T> void CreateForm(T*& reference) {
         reference = new T(this);
         if (!mainForm) mainForm = reference;
     }
@@ -78,7 +77,7 @@ public:
     // Deletes every form (the program's end); the application can create forms again afterwards.
     void DestroyForms();
 
-private:
+  private:
     TForm* mainForm = nullptr;
     bool terminated = false;
 };

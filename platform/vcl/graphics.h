@@ -14,9 +14,15 @@ constexpr TColor clBtnFace = 0xF0F0F0;
 // Red 220, green 255, blue 220: the colour of a field whose value passed its check.
 constexpr TColor clLightGreen = 0xDCFFDC;
 
-constexpr int GetRValue(TColor colour) { return colour & 0xFF; }
-constexpr int GetGValue(TColor colour) { return (colour >> 8) & 0xFF; }
-constexpr int GetBValue(TColor colour) { return (colour >> 16) & 0xFF; }
+constexpr int GetRValue(TColor colour) {
+    return colour & 0xFF;
+}
+constexpr int GetGValue(TColor colour) {
+    return (colour >> 8) & 0xFF;
+}
+constexpr int GetBValue(TColor colour) {
+    return (colour >> 16) & 0xFF;
+}
 
 struct TFont {
     UnicodeString Name = u"Tahoma";

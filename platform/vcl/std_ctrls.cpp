@@ -1,6 +1,8 @@
 #include "platform/vcl/std_ctrls.h"
 
-TEdit::TEdit(TComponent* owner) : TWinControl(owner) { color = clWhite; }
+TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
+    color = clWhite;
+}
 
 void TEdit::SetReadOnly(bool value) {
     if (value == readOnly) return;

@@ -9,13 +9,13 @@
 #include "platform/vcl/strings.h"
 
 class TLabel : public TControl {
-public:
+  public:
     explicit TLabel(TComponent* owner) : TControl(owner) {}
     UnicodeString ClassName() const override { return u"TLabel"; }
 };
 
 class TEdit : public TWinControl {
-public:
+  public:
     explicit TEdit(TComponent* owner);
     UnicodeString ClassName() const override { return u"TEdit"; }
 
@@ -25,15 +25,15 @@ public:
     // Fires on every change of the text, typed or set from code.
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     void SetTextValue(const UnicodeString& value) override;
 
-private:
+  private:
     bool readOnly = false;
 };
 
 class TButton : public TWinControl {
-public:
+  public:
     explicit TButton(TComponent* owner) : TWinControl(owner) {}
     UnicodeString ClassName() const override { return u"TButton"; }
 
@@ -43,7 +43,7 @@ public:
 };
 
 class TCheckBox : public TWinControl {
-public:
+  public:
     explicit TCheckBox(TComponent* owner) : TWinControl(owner) {}
     UnicodeString ClassName() const override { return u"TCheckBox"; }
 
@@ -52,14 +52,14 @@ public:
     void SetChecked(bool value);
     TNotifyEvent OnClick;
 
-private:
+  private:
     bool checked = false;
 };
 
 enum TComboBoxStyle { csDropDown, csDropDownList };
 
 class TComboBox : public TWinControl {
-public:
+  public:
     explicit TComboBox(TComponent* owner);
     UnicodeString ClassName() const override { return u"TComboBox"; }
 
@@ -77,7 +77,7 @@ public:
     // Fires only when the user changes the selection.
     TNotifyEvent OnChange;
 
-private:
+  private:
     void ItemsChanged();
     TStrings items;
     int itemIndex = -1;
@@ -85,7 +85,7 @@ private:
 };
 
 class TGroupBox : public TWinControl {
-public:
+  public:
     explicit TGroupBox(TComponent* owner) : TWinControl(owner) {}
     UnicodeString ClassName() const override { return u"TGroupBox"; }
 };
@@ -93,38 +93,38 @@ public:
 enum TBevelCut { bvNone, bvLowered, bvRaised };
 
 class TPanel : public TWinControl {
-public:
+  public:
     explicit TPanel(TComponent* owner) : TWinControl(owner) {}
     UnicodeString ClassName() const override { return u"TPanel"; }
 
     TBevelCut BevelOuter() const { return bevelOuter; }
     void SetBevelOuter(TBevelCut value);
 
-private:
+  private:
     TBevelCut bevelOuter = bvRaised;
 };
 
 class TTabSheet : public TWinControl {
-public:
+  public:
     explicit TTabSheet(TComponent* owner) : TWinControl(owner) {}
     UnicodeString ClassName() const override { return u"TTabSheet"; }
 
     bool TabVisible() const { return tabVisible; }
     void SetTabVisible(bool value);
 
-private:
+  private:
     bool tabVisible = true;
 };
 
 // A picture control holding a PNG image (the framework's TPngImage), drawn centred.
 class TImage : public TControl {
-public:
+  public:
     explicit TImage(TComponent* owner) : TControl(owner) {}
     UnicodeString ClassName() const override { return u"TImage"; }
 
     const std::vector<std::uint8_t>& Png() const { return png; }
     void LoadPng(std::vector<std::uint8_t> bytes);
 
-private:
+  private:
     std::vector<std::uint8_t> png;
 };

@@ -7,7 +7,7 @@
 #include "platform/vcl/unicode_string.h"
 
 class TStrings {
-public:
+  public:
     int Count() const { return static_cast<int>(items.size()); }
     // Throws std::out_of_range for an index outside the list.
     const UnicodeString& Strings(int index) const { return items.at(static_cast<std::size_t>(index)); }
@@ -21,7 +21,7 @@ public:
     // The owning control's notification (it re-checks its selection and updates its widget).
     std::function<void()> OnChanged;
 
-private:
+  private:
     void Notify();
     std::vector<UnicodeString> items;
 };

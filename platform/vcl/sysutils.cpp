@@ -20,7 +20,9 @@ WCHAR LocaleDecimalSeparator() {
     return separator;
 }
 
-UnicodeString Ascii(const std::string& text) { return UnicodeString(std::u16string(text.begin(), text.end())); }
+UnicodeString Ascii(const std::string& text) {
+    return UnicodeString(std::u16string(text.begin(), text.end()));
+}
 
 // Mantissa digits (without trailing zeros) and the decimal exponent of |value| = 0.d1d2... * 10^exp.
 void SignificantDigits(double value, std::string& digits, int& exponent) {
@@ -30,7 +32,8 @@ void SignificantDigits(double value, std::string& digits, int& exponent) {
     std::size_t e = text.find('e');
     digits = text.substr(0, 1) + text.substr(2, e - 2);
     exponent = std::atoi(text.c_str() + e + 1) + 1;
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
 }
 
 } // namespace
@@ -57,7 +60,8 @@ UnicodeString FloatToStr(double value) {
     } else {
         if (digits.size() < static_cast<std::size_t>(exponent)) digits.resize(exponent, '0');
         out += Ascii(digits.substr(0, exponent)).Text();
-        if (digits.size() > static_cast<std::size_t>(exponent)) out += point + Ascii(digits.substr(exponent)).Text();
+        if (digits.size() > static_cast<std::size_t>(exponent))
+            out += point + Ascii(digits.substr(exponent)).Text();
     }
     return UnicodeString(std::move(out));
 }
@@ -65,7 +69,8 @@ UnicodeString FloatToStr(double value) {
 int StrToInt(const UnicodeString& text) {
     const std::u16string& s = text.Text();
     std::size_t at = 0;
-    while (at < s.size() && s[at] == u' ') ++at;
+    while (at < s.size() && s[at] == u' ')
+        ++at;
     bool negative = at < s.size() && s[at] == u'-';
     if (at < s.size() && (s[at] == u'-' || s[at] == u'+')) ++at;
     unsigned base = 10;
@@ -82,7 +87,7 @@ int StrToInt(const UnicodeString& text) {
     bool any = false;
     for (; at < s.size(); ++at) {
         char16_t c = s[at];
-        int digit = c >= u'0' && c <= u'9'                ? c - u'0'
+        int digit = c >= u'0' && c <= u'9'                 ? c - u'0'
                     : base == 16 && c >= u'a' && c <= u'f' ? c - u'a' + 10
                     : base == 16 && c >= u'A' && c <= u'F' ? c - u'A' + 10
                                                            : -1;
@@ -96,6 +101,8 @@ int StrToInt(const UnicodeString& text) {
     return static_cast<int>(negative ? 0u - bits : bits);
 }
 
-UnicodeString IntToStr(int value) { return Ascii(std::to_string(value)); }
+UnicodeString IntToStr(int value) {
+    return Ascii(std::to_string(value));
+}
 
 } // namespace System::Sysutils

@@ -10,19 +10,19 @@ namespace System::Sysutils {
 
 // The framework's exception: a message meant for the user.
 class Exception : public std::exception {
-public:
+  public:
     explicit Exception(UnicodeString message) : message(std::move(message)), utf8(this->message.ToUtf8()) {}
     const UnicodeString& Message() const { return message; }
     const char* what() const noexcept override { return utf8.c_str(); }
 
-private:
+  private:
     UnicodeString message;
     std::string utf8;
 };
 
 // A text that is not a number of the asked kind.
 class EConvertError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 

@@ -63,7 +63,8 @@ std::string UnicodeString::ToUtf8() const {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD;
@@ -98,6 +99,8 @@ UnicodeString UnicodeString::SubString(int start, int count) const {
     return UnicodeString(text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count)));
 }
 
-int UnicodeString::ToInt() const { return Sysutils::StrToInt(*this); }
+int UnicodeString::ToInt() const {
+    return Sysutils::StrToInt(*this);
+}
 
 } // namespace System

@@ -9,7 +9,7 @@
 namespace System {
 
 class UnicodeString {
-public:
+  public:
     UnicodeString() = default;
     // A null pointer gives a string without text.
     UnicodeString(const WCHAR* text);
@@ -45,7 +45,7 @@ public:
         return UnicodeString(left) += right;
     }
 
-private:
+  private:
     std::u16string text;
 };
 

@@ -34,7 +34,8 @@ int SHCreateDirectoryExW(void*, LPCWSTR path, const void*) {
     std::string target = win32::PathToUtf8(path);
     for (char& c : target)
         if (c == '\\') c = '/';
-    while (target.size() > 1 && target.back() == '/') target.pop_back();
+    while (target.size() > 1 && target.back() == '/')
+        target.pop_back();
     if (IsFolder(target)) {
         SetLastError(ERROR_ALREADY_EXISTS);
         return static_cast<int>(ERROR_ALREADY_EXISTS);

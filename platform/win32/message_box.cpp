@@ -9,7 +9,9 @@ namespace {
 
 win32::MessageBoxHook messageBoxHook = nullptr;
 
-std::string Readable(LPCWSTR text) { return text ? win32::PathToUtf8(text) : std::string(); }
+std::string Readable(LPCWSTR text) {
+    return text ? win32::PathToUtf8(text) : std::string();
+}
 
 } // namespace
 
@@ -22,6 +24,8 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
 
 namespace win32 {
 
-void SetMessageBoxHook(MessageBoxHook hook) { messageBoxHook = hook; }
+void SetMessageBoxHook(MessageBoxHook hook) {
+    messageBoxHook = hook;
+}
 
 } // namespace win32

@@ -13,7 +13,7 @@
 namespace testing_support {
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     MainWindowTest() {
         MainUnitInitialization();
         CommandLineWords.clear();

@@ -13,7 +13,7 @@ using testing_support::MainWindowTest;
 struct TreeRow {
     const char16_t* name;
     const char16_t* className;
-    const char16_t* parent;  // empty: the form
+    const char16_t* parent; // empty: the form
 };
 
 // The window's components in the order the form resource lists them.
@@ -141,7 +141,9 @@ const std::vector<TreeRow>& ExpectedTree() {
     return rows;
 }
 
-std::string Utf8(const UnicodeString& text) { return text.ToUtf8(); }
+std::string Utf8(const UnicodeString& text) {
+    return text.ToUtf8();
+}
 
 TEST_F(MainWindowTest, ComponentsStandInResourceOrderWithTheirClassesAndParents) {
     TForm1& form = CreateWindow();
@@ -190,71 +192,71 @@ TEST_F(MainWindowTest, StartTextsOfLabelsButtonsAndGroups) {
         const char16_t* caption;
     };
     for (const Row& row : std::vector<Row>{
-        {u"Label14", u"Состояние:"},
-        {u"Label10", u"Адрес"},
-        {u"Label11", u"0"},
-        {u"Label1", u"Порт"},
-        {u"Label12", u"Серийн.№"},
-        {u"Label13", u"Релиз"},
-        {u"Button5", u"Записать"},
-        {u"GroupBox3", u"Команды"},
-        {u"Label9", u"Длина, мм"},
-        {u"Button1", u"Автокалибровка"},
-        {u"Button2", u"Калибровка пустого бака"},
-        {u"Button3", u"Калибровка полного бака"},
-        {u"Button4", u"Калибровка по длине трубки"},
-        {u"Button6", u"Записать настройки"},
-        {u"GroupBox5", u"Инженерная настройка"},
-        {u"Label33", u"Дельта"},
-        {u"Label34", u"Усиление"},
-        {u"Label35", u"Чувствительность"},
-        {u"Label37", u"Эпсилон"},
-        {u"Label41", u"k_eps"},
-        {u"Label42", u"len_base"},
-        {u"Label43", u"temper_corr1"},
-        {u"Label44", u"temper_corr2"},
-        {u"GroupBox4", u"Настройка"},
-        {u"Label27", u"Напряжение для минимума топлива, мВ"},
-        {u"Label28", u"Напряжение для максимума топлива, мВ"},
-        {u"Label29", u"Частота для минимума топлива, Гц"},
-        {u"Label30", u"Частота для максимума топлива, Гц"},
-        {u"Label32", u"Ширина фильтра, с"},
-        {u"Label38", u"Напряжение при наличии воды, мВ"},
-        {u"Label39", u"Частота при наличии воды, Гц"},
-        {u"Button7", u"Прошивка"},
-        {u"GroupBox1", u"Радио модуль"},
-        {u"Label21", u"Адрес"},
-        {u"Label22", u"Серийн.№"},
-        {u"Label23", u"Релиз"},
-        {u"Label24", u"Устр-во"},
-        {u"Button8", u"Режим добавления"},
-        {u"Button9", u"Удалить"},
-        {u"GroupBox12", u"Текущие показания"},
-        {u"Label31", u"Текущее"},
-        {u"Label36", u"Фильтрованное"},
-        {u"Label6", u"Нормированное"},
-        {u"Label7", u"Частота, Гц"},
-        {u"Label8", u"Температура, °C"},
-        {u"Label20", u"Аналоговое, В"},
-        {u"Label25", u"Батарейка"},
-        {u"Label26", u"Давность, сек"},
-        {u"GroupBox2", u"Калибровка"},
-        {u"Label2", u"Корпус"},
-        {u"Label3", u"Трубка"},
-        {u"Label4", u"Топливо"},
-        {u"Label5", u"Блокировка"},
-        {u"Label16", u"Выход"},
-        {u"Label17", u"Подтяжка"},
-        {u"Label18", u"автокалибровки"},
-        {u"Label19", u"Шкала"},
-        {u"Label40", u"Пароль NFC"},
-        {u"Button10", u"Записать"},
-        {u"GroupBox6", u"Счётчики"},
-        {u"Label45", u"Время работы в минутах"},
-        {u"Label46", u"Включений питания"},
-        {u"Label47", u"Восстановления EEPROM"},
-        {u"Label48", u"Перегрузки по питанию"},
-        {u"Label50", u"Сбросы по WDT"},
+             {u"Label14", u"Состояние:"},
+             {u"Label10", u"Адрес"},
+             {u"Label11", u"0"},
+             {u"Label1", u"Порт"},
+             {u"Label12", u"Серийн.№"},
+             {u"Label13", u"Релиз"},
+             {u"Button5", u"Записать"},
+             {u"GroupBox3", u"Команды"},
+             {u"Label9", u"Длина, мм"},
+             {u"Button1", u"Автокалибровка"},
+             {u"Button2", u"Калибровка пустого бака"},
+             {u"Button3", u"Калибровка полного бака"},
+             {u"Button4", u"Калибровка по длине трубки"},
+             {u"Button6", u"Записать настройки"},
+             {u"GroupBox5", u"Инженерная настройка"},
+             {u"Label33", u"Дельта"},
+             {u"Label34", u"Усиление"},
+             {u"Label35", u"Чувствительность"},
+             {u"Label37", u"Эпсилон"},
+             {u"Label41", u"k_eps"},
+             {u"Label42", u"len_base"},
+             {u"Label43", u"temper_corr1"},
+             {u"Label44", u"temper_corr2"},
+             {u"GroupBox4", u"Настройка"},
+             {u"Label27", u"Напряжение для минимума топлива, мВ"},
+             {u"Label28", u"Напряжение для максимума топлива, мВ"},
+             {u"Label29", u"Частота для минимума топлива, Гц"},
+             {u"Label30", u"Частота для максимума топлива, Гц"},
+             {u"Label32", u"Ширина фильтра, с"},
+             {u"Label38", u"Напряжение при наличии воды, мВ"},
+             {u"Label39", u"Частота при наличии воды, Гц"},
+             {u"Button7", u"Прошивка"},
+             {u"GroupBox1", u"Радио модуль"},
+             {u"Label21", u"Адрес"},
+             {u"Label22", u"Серийн.№"},
+             {u"Label23", u"Релиз"},
+             {u"Label24", u"Устр-во"},
+             {u"Button8", u"Режим добавления"},
+             {u"Button9", u"Удалить"},
+             {u"GroupBox12", u"Текущие показания"},
+             {u"Label31", u"Текущее"},
+             {u"Label36", u"Фильтрованное"},
+             {u"Label6", u"Нормированное"},
+             {u"Label7", u"Частота, Гц"},
+             {u"Label8", u"Температура, °C"},
+             {u"Label20", u"Аналоговое, В"},
+             {u"Label25", u"Батарейка"},
+             {u"Label26", u"Давность, сек"},
+             {u"GroupBox2", u"Калибровка"},
+             {u"Label2", u"Корпус"},
+             {u"Label3", u"Трубка"},
+             {u"Label4", u"Топливо"},
+             {u"Label5", u"Блокировка"},
+             {u"Label16", u"Выход"},
+             {u"Label17", u"Подтяжка"},
+             {u"Label18", u"автокалибровки"},
+             {u"Label19", u"Шкала"},
+             {u"Label40", u"Пароль NFC"},
+             {u"Button10", u"Записать"},
+             {u"GroupBox6", u"Счётчики"},
+             {u"Label45", u"Время работы в минутах"},
+             {u"Label46", u"Включений питания"},
+             {u"Label47", u"Восстановления EEPROM"},
+             {u"Label48", u"Перегрузки по питанию"},
+             {u"Label50", u"Сбросы по WDT"},
          }) {
         auto* control = dynamic_cast<TControl*>(form.FindComponent(row.name));
         ASSERT_NE(control, nullptr) << Utf8(row.name);
@@ -295,7 +297,8 @@ TEST_F(MainWindowTest, ComboBoxesItemsSelectionAndStyle) {
     TForm1& form = CreateWindow();
     auto items = [](TComboBox* box) {
         std::vector<std::u16string> texts;
-        for (int i = 0; i < box->Items().Count(); ++i) texts.push_back(box->Items().Strings(i).Text());
+        for (int i = 0; i < box->Items().Count(); ++i)
+            texts.push_back(box->Items().Strings(i).Text());
         return texts;
     };
     EXPECT_EQ(items(form.ComboBox1), (std::vector<std::u16string>{u"Аналоговый", u"K-line"}));

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/module_path.h"
-#include "tests/support/virtual_clock.h"
 #include "tests/configurator/main_window_fixture.h"
+#include "tests/support/virtual_clock.h"
 
 namespace {
 
@@ -14,13 +14,14 @@ using testing_support::MainWindowTest;
 
 std::vector<std::u16string> Words() {
     std::vector<std::u16string> words;
-    for (const WCHAR* word : CommandLineWords) words.emplace_back(word);
+    for (const WCHAR* word : CommandLineWords)
+        words.emplace_back(word);
     return words;
 }
 
 std::vector<std::u16string> Split(std::u16string text) {
     CommandLineWords.clear();
-    static std::u16string kept;  // the words point into the text, as they do for the whole run
+    static std::u16string kept; // the words point into the text, as they do for the whole run
     kept = std::move(text);
     SplitCommandLine(kept.data());
     return Words();
@@ -37,7 +38,7 @@ TEST(CommandLine, WordsAreRunsOfNonBlanksAndNothingElseSeparates) {
     EXPECT_EQ(Split(u"\"(COM3)\""), W{u"\"(COM3)\""});
     EXPECT_EQ(Split(u"\"C:\\Program Files\\x\""), (W{u"\"C:\\Program", u"Files\\x\""}));
     EXPECT_EQ(Split(u"USB Serial Port (COM3)"), (W{u"USB", u"Serial", u"Port", u"(COM3)"}));
-    EXPECT_EQ(Split(u"Порт\u00A0(COM5)"), W{u"Порт\u00A0(COM5)"});  // only U+0020 splits
+    EXPECT_EQ(Split(u"Порт\u00A0(COM5)"), W{u"Порт\u00A0(COM5)"}); // only U+0020 splits
     CommandLineWords.clear();
 }
 

@@ -26,7 +26,8 @@ using vcl::fltk::WidgetOf;
 // Runs FLTK's loop for a while so deferred focus changes, redraws and time-outs happen.
 void Pump(double seconds = 0.05) {
     auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < end) Fl::wait(0.005);
+    while (std::chrono::steady_clock::now() < end)
+        Fl::wait(0.005);
 }
 
 struct FltkForm : ::testing::Test {
@@ -135,7 +136,7 @@ TEST_F(FltkForm, TypingClickingAndChoosingReachTheModel) {
     input->do_callback();
     EXPECT_EQ(first->Text(), UnicodeString(u"12"));
 
-    combo->SetItemIndex(1);  // from code: shown, but no OnChange
+    combo->SetItemIndex(1); // from code: shown, but no OnChange
     auto* choice = static_cast<Fl_Choice*>(WidgetOf(*combo));
     EXPECT_EQ(choice->value(), 1);
     choice->value(0);

@@ -9,7 +9,9 @@
 
 namespace {
 
-std::u16string Wide(const std::filesystem::path& path) { return path.u16string(); }
+std::u16string Wide(const std::filesystem::path& path) {
+    return path.u16string();
+}
 
 // Folders are made below the temporary current folder, through absolute paths.
 struct Scratch {
@@ -38,7 +40,7 @@ TEST(CreateDirectory, FailsBelowAFileAndForAnEmptyPath) {
     EXPECT_NE(result, 0);
     EXPECT_NE(result, 183);
     EXPECT_EQ(static_cast<DWORD>(result), GetLastError());
-    EXPECT_NE(SHCreateDirectoryExW(nullptr, Wide(file).c_str(), nullptr), 0);  // a file is no folder
+    EXPECT_NE(SHCreateDirectoryExW(nullptr, Wide(file).c_str(), nullptr), 0); // a file is no folder
     EXPECT_EQ(SHCreateDirectoryExW(nullptr, u"", nullptr), 3);
 }
 

@@ -29,8 +29,7 @@ struct FormFixture : ::testing::Test {
     FormFixture() { vcl::headless::Reset(); }
     ~FormFixture() override { vcl::headless::Reset(); }
 
-    template <class T>
-    T* Add(const char16_t* name) {
+    template <class T> T* Add(const char16_t* name) {
         T* control = new T(form.get());
         control->SetName(name);
         control->SetParent(form.get());
@@ -71,7 +70,7 @@ TEST_F(FormFixture, ExitHandlerThatTakesTheFocusBackKeepsItAndSwallowsTheClick) 
 
     EXPECT_FALSE(vcl::UserFocus(*second));
     EXPECT_TRUE(first->Focused());
-    EXPECT_EQ(events.size(), 2u);  // the bounced focus fired no OnExit of Edit2
+    EXPECT_EQ(events.size(), 2u); // the bounced focus fired no OnExit of Edit2
 }
 
 TEST_F(FormFixture, ReadOnlyAndDisabledControlsIgnoreTheUser) {
@@ -104,7 +103,7 @@ TEST_F(FormFixture, ComboBoxChangeFiresOnlyForTheUser) {
     }
     combo->SetItemIndex(1);
     combo->Items().Delete(0);
-    EXPECT_EQ(combo->ItemIndex(), -1);  // the selection pointed past the shortened list
+    EXPECT_EQ(combo->ItemIndex(), -1); // the selection pointed past the shortened list
     combo->Clear();
     EXPECT_EQ(combo->Items().Count(), 0);
     EXPECT_EQ(events.size(), 1u);
@@ -140,7 +139,7 @@ TEST_F(FormFixture, HandlerExceptionIsShownAndDoesNotStopItsTimer) {
     EXPECT_EQ(MessageBoxes()[0].caption, UnicodeString(u"sondrix"));
     EXPECT_EQ(MessageBoxes()[0].type, MB_OK | MB_ICONSTOP);
     vcl::headless::RunFor(100);
-    EXPECT_EQ(runs, 2);  // a non-framework exception is shown too
+    EXPECT_EQ(runs, 2); // a non-framework exception is shown too
     EXPECT_EQ(MessageBoxes().size(), 2u);
     vcl::headless::RunFor(1000);
     EXPECT_EQ(runs, 12);
@@ -162,15 +161,20 @@ TEST_F(FormFixture, TimersRunInTimeOrderAndNeverFasterThanTenMilliseconds) {
     slow->OnTimer = note;
     fast->OnTimer = note;
     vcl::headless::RunFor(50);
-    EXPECT_EQ(fired, (std::vector<std::pair<std::string, std::uint64_t>>{
-                         {"fast", 10}, {"fast", 20}, {"slow", 25}, {"fast", 30}, {"fast", 40}, {"slow", 50}, {"fast", 50}}));
+    EXPECT_EQ(fired, (std::vector<std::pair<std::string, std::uint64_t>>{{"fast", 10},
+                                                                         {"fast", 20},
+                                                                         {"slow", 25},
+                                                                         {"fast", 30},
+                                                                         {"fast", 40},
+                                                                         {"slow", 50},
+                                                                         {"fast", 50}}));
 
     fired.clear();
     slow->SetEnabled(false);
     fast->SetInterval(0);
     vcl::headless::RunFor(100);
     EXPECT_TRUE(fired.empty());
-    slow->SetEnabled(true);  // a restarted timer counts its period from now
+    slow->SetEnabled(true); // a restarted timer counts its period from now
     vcl::headless::RunFor(24);
     EXPECT_TRUE(fired.empty());
     vcl::headless::RunFor(1);
@@ -187,7 +191,8 @@ TEST_F(FormFixture, MessagePumpInsideAHandlerRunsOtherTimersButNotItself) {
         ++outerRuns;
         clock.Advance(30);
         MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
     };
     other->OnTimer = [&](TObject*) { ++otherRuns; };
     vcl::headless::RunFor(10);
@@ -241,7 +246,7 @@ TEST(ComponentTree, OwnersDeleteTheirComponentsAndParentsListTheirChildren) {
     box->Hide();
     EXPECT_TRUE(edit->Visible());
     EXPECT_FALSE(edit->Showing());
-    delete box;  // takes its child along and leaves no dangling focus or owner entry
+    delete box; // takes its child along and leaves no dangling focus or owner entry
     EXPECT_EQ(form->ComponentCount(), 0);
     EXPECT_EQ(form->ControlCount(), 0);
     EXPECT_EQ(form->ActiveControl(), nullptr);

@@ -69,8 +69,8 @@ TEST(StrToInt, ReadsDecimalAndHexadecimalIntegers) {
 }
 
 TEST(StrToInt, RefusesWhatIsNoIntegerWithEConvertError) {
-    for (const char16_t* text : {u"", u" ", u"-", u"12 ", u"1e3", u"12a", u"2147483648", u"-2147483649",
-                                 u"$", u"0x", u"$100000000", u"１２", u"1.0"}) {
+    for (const char16_t* text : {u"", u" ", u"-", u"12 ", u"1e3", u"12a", u"2147483648", u"-2147483649", u"$",
+                                 u"0x", u"$100000000", u"１２", u"1.0"}) {
         EXPECT_THROW(StrToInt(text), EConvertError) << UnicodeString(text).ToUtf8();
     }
     try {
@@ -83,13 +83,17 @@ TEST(StrToInt, RefusesWhatIsNoIntegerWithEConvertError) {
 
 TEST(UnicodeString, Utf8RoundTripAndPositions) {
     UnicodeString text = UnicodeString::FromUtf8("Порт 𝄞 (COM3)");
-    EXPECT_EQ(text.Length(), 14);  // the clef is a surrogate pair
+    EXPECT_EQ(text.Length(), 14); // the clef is a surrogate pair
     EXPECT_EQ(text.ToUtf8(), "Порт 𝄞 (COM3)");
     EXPECT_EQ(text.Pos(u"(COM"), 9);
     EXPECT_EQ(text.Pos(u"COM4"), 0);
     EXPECT_EQ(text.SubString(10, 4), UnicodeString(u"COM3"));
     EXPECT_EQ(text.SubString(13, 100), UnicodeString(u"3)"));
-    EXPECT_EQ(UnicodeString::FromUtf8("a\xFF" "b\xC3").ToUtf8(), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    EXPECT_EQ(UnicodeString::FromUtf8("a\xFF"
+                                      "b\xC3")
+                  .ToUtf8(),
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
     EXPECT_EQ(UnicodeString(std::u16string(1, u'\xD800')).ToUtf8(), "\xEF\xBF\xBD");
 }
 

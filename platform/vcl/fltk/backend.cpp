@@ -50,7 +50,9 @@ std::string ChooserFilter(const UnicodeString& filter) {
 
 } // namespace
 
-std::unique_ptr<ControlPeer> CreatePeer(TControl& control) { return fltk::CreateWidgetPeer(control); }
+std::unique_ptr<ControlPeer> CreatePeer(TControl& control) {
+    return fltk::CreateWidgetPeer(control);
+}
 
 void TimerChanged(TTimer& timer) {
     Fl::remove_timeout(TimerExpired, &timer);
@@ -66,7 +68,8 @@ void TimerDestroyed(TTimer& timer) {
 int ShowMessageBox(HWND, const UnicodeString& text, const UnicodeString& caption, UINT type) {
     std::string title = caption.ToUtf8(), message = text.ToUtf8();
     fl_message_title(title.c_str());
-    if ((type & MB_TYPEMASK) == MB_YESNO) return fl_choice("%s", "Нет", "Да", nullptr, message.c_str()) == 1 ? IDYES : IDNO;
+    if ((type & MB_TYPEMASK) == MB_YESNO)
+        return fl_choice("%s", "Нет", "Да", nullptr, message.c_str()) == 1 ? IDYES : IDNO;
     if (type & MB_ICONSTOP) {
         fl_alert("%s", message.c_str());
     } else {
@@ -99,8 +102,12 @@ void RunMessageLoop(TApplication& application) {
         Fl::wait(1e20);
 }
 
-void ProcessMessages() { Fl::check(); }
+void ProcessMessages() {
+    Fl::check();
+}
 
-bool MessagesWaiting() { return Fl::ready() != 0; }
+bool MessagesWaiting() {
+    return Fl::ready() != 0;
+}
 
 } // namespace vcl::backend

@@ -28,8 +28,7 @@ namespace {
 
 // After a user event the widget shows the model's state again: a handler may have refused or
 // changed what the widget already did on its own (a toggled mark, a chosen item).
-template <class Control, void (*Act)(Control&, Fl_Widget&)>
-void UserCallback(Fl_Widget* widget, void* data) {
+template <class Control, void (*Act)(Control&, Fl_Widget&)> void UserCallback(Fl_Widget* widget, void* data) {
     auto* peer = static_cast<WidgetPeer*>(data);
     peer->CancelFocusNotice();
     Act(static_cast<Control&>(peer->Control()), *widget);
@@ -37,7 +36,7 @@ void UserCallback(Fl_Widget* widget, void* data) {
 }
 
 class LabelPeer : public WidgetPeer {
-public:
+  public:
     explicit LabelPeer(TLabel& label) : WidgetPeer(label, new Fl_Box(0, 0, 0, 0)) {
         widget->box(FL_NO_BOX);
         widget->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_TOP);
@@ -49,7 +48,7 @@ public:
 };
 
 class EditPeer : public WidgetPeer {
-public:
+  public:
     explicit EditPeer(TEdit& edit) : WidgetPeer(edit, new FocusReporting<Fl_Input>(*this, 0, 0, 0, 0)) {
         input().when(FL_WHEN_CHANGED);
         input().callback(UserCallback<TEdit, Typed>, this);
@@ -64,7 +63,7 @@ public:
         input().textsize(FontSize(edit.Font()));
     }
 
-private:
+  private:
     Fl_Input& input() { return static_cast<Fl_Input&>(*widget); }
     static void Typed(TEdit& edit, Fl_Widget& widget) {
         vcl::UserType(edit, UnicodeString::FromUtf8(static_cast<Fl_Input&>(widget).value()));
@@ -72,18 +71,19 @@ private:
 };
 
 class ButtonPeer : public WidgetPeer {
-public:
-    explicit ButtonPeer(TButton& button) : WidgetPeer(button, new FocusReporting<Fl_Button>(*this, 0, 0, 0, 0)) {
+  public:
+    explicit ButtonPeer(TButton& button)
+        : WidgetPeer(button, new FocusReporting<Fl_Button>(*this, 0, 0, 0, 0)) {
         widget->callback(UserCallback<TButton, Clicked>, this);
     }
     void UpdateContent() override { widget->label(label.c_str()); }
 
-private:
+  private:
     static void Clicked(TButton& button, Fl_Widget&) { vcl::UserClick(button); }
 };
 
 class CheckBoxPeer : public WidgetPeer {
-public:
+  public:
     explicit CheckBoxPeer(TCheckBox& box)
         : WidgetPeer(box, new FocusReporting<Fl_Check_Button>(*this, 0, 0, 0, 0)) {
         widget->callback(UserCallback<TCheckBox, Toggled>, this);
@@ -93,25 +93,28 @@ public:
         static_cast<Fl_Check_Button&>(*widget).value(static_cast<TCheckBox&>(control).Checked() ? 1 : 0);
     }
 
-private:
+  private:
     // FLTK has flipped its own mark already; the model decides what stays.
     static void Toggled(TCheckBox& box, Fl_Widget&) { vcl::UserToggle(box); }
 };
 
 class ComboBoxPeer : public WidgetPeer {
-public:
-    explicit ComboBoxPeer(TComboBox& box) : WidgetPeer(box, new FocusReporting<Fl_Choice>(*this, 0, 0, 0, 0)) {
+  public:
+    explicit ComboBoxPeer(TComboBox& box)
+        : WidgetPeer(box, new FocusReporting<Fl_Choice>(*this, 0, 0, 0, 0)) {
         widget->callback(UserCallback<TComboBox, Chosen>, this);
         choice().down_box(FL_BORDER_BOX);
     }
     void UpdateContent() override {
         auto& box = static_cast<TComboBox&>(control);
         std::vector<UnicodeString> items;
-        for (int i = 0; i < box.Items().Count(); ++i) items.push_back(box.Items().Strings(i));
+        for (int i = 0; i < box.Items().Count(); ++i)
+            items.push_back(box.Items().Strings(i));
         if (items != shownItems) {
             choice().clear();
             // Added as plain items: '/', '&', '_' and '\' would otherwise make submenus and shortcuts.
-            for (const UnicodeString& item : items) choice().add(MenuText(item).c_str(), 0, nullptr, nullptr, 0);
+            for (const UnicodeString& item : items)
+                choice().add(MenuText(item).c_str(), 0, nullptr, nullptr, 0);
             shownItems = items;
         }
         if (box.ItemIndex() < 0) {
@@ -124,7 +127,7 @@ public:
         choice().textsize(FontSize(box.Font()));
     }
 
-private:
+  private:
     Fl_Choice& choice() { return static_cast<Fl_Choice&>(*widget); }
     static std::string MenuText(const UnicodeString& item) {
         std::string out;
@@ -142,7 +145,7 @@ private:
 
 // A framed group with its caption standing in a gap of the top line, as group boxes look.
 class FramedGroup : public Fl_Group {
-public:
+  public:
     FramedGroup() : Fl_Group(0, 0, 0, 0) {
         end();
         box(FL_NO_BOX);
@@ -168,7 +171,7 @@ public:
 };
 
 class GroupPeer : public WidgetPeer {
-public:
+  public:
     GroupPeer(TWinControl& control, Fl_Group* group) : WidgetPeer(control, group) {}
     Fl_Group* Container() override { return static_cast<Fl_Group*>(widget); }
     void UpdateContent() override {
@@ -189,7 +192,7 @@ Fl_Group* PlainGroup() {
 }
 
 class ImagePeer : public WidgetPeer {
-public:
+  public:
     explicit ImagePeer(TImage& image) : WidgetPeer(image, new Fl_Box(0, 0, 0, 0)) {
         widget->box(FL_NO_BOX);
         widget->align(FL_ALIGN_CENTER | FL_ALIGN_INSIDE);
@@ -200,11 +203,12 @@ public:
         shownPng = image.Png();
         picture.reset();
         if (!shownPng.empty())
-            picture = std::make_unique<Fl_PNG_Image>(nullptr, shownPng.data(), static_cast<int>(shownPng.size()));
+            picture =
+                std::make_unique<Fl_PNG_Image>(nullptr, shownPng.data(), static_cast<int>(shownPng.size()));
         widget->image(picture && picture->w() > 0 ? picture.get() : nullptr);
     }
 
-private:
+  private:
     std::vector<std::uint8_t> shownPng;
     std::unique_ptr<Fl_PNG_Image> picture;
 };
@@ -219,7 +223,8 @@ std::unique_ptr<ControlPeer> CreateWidgetPeer(TControl& control) {
     if (auto* box = dynamic_cast<TCheckBox*>(&control)) return std::make_unique<CheckBoxPeer>(*box);
     if (auto* combo = dynamic_cast<TComboBox*>(&control)) return std::make_unique<ComboBoxPeer>(*combo);
     if (auto* image = dynamic_cast<TImage*>(&control)) return std::make_unique<ImagePeer>(*image);
-    if (auto* group = dynamic_cast<TGroupBox*>(&control)) return std::make_unique<GroupPeer>(*group, new FramedGroup);
+    if (auto* group = dynamic_cast<TGroupBox*>(&control))
+        return std::make_unique<GroupPeer>(*group, new FramedGroup);
     if (auto* windowed = dynamic_cast<TWinControl*>(&control))
         return std::make_unique<GroupPeer>(*windowed, PlainGroup());
     return nullptr;

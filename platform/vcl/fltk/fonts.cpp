@@ -39,7 +39,9 @@ void ChooseFonts() {
     Fl::set_font(FL_HELVETICA_BOLD, bold.c_str());
 }
 
-Fl_Font FontFace(const TFont& font) { return font.Bold ? FL_HELVETICA_BOLD : FL_HELVETICA; }
+Fl_Font FontFace(const TFont& font) {
+    return font.Bold ? FL_HELVETICA_BOLD : FL_HELVETICA;
+}
 
 Fl_Fontsize FontSize(const TFont& font) {
     int pixels = std::abs(font.Height);

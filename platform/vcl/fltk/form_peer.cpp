@@ -10,13 +10,13 @@ namespace vcl::fltk {
 namespace {
 
 class FormWindow : public Fl_Double_Window {
-public:
+  public:
     explicit FormWindow(TForm& form) : Fl_Double_Window(0, 0, 100, 100), form(form) {
         end();
         callback(CloseRequested, this);
     }
 
-private:
+  private:
     // The window manager's close button. FLTK also closes a window on Esc, which a form does not.
     static void CloseRequested(Fl_Widget*, void* data) {
         if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
@@ -29,7 +29,9 @@ private:
 
 FormPeer::FormPeer(TForm& form) : WidgetPeer(form, new FormWindow(form)) {}
 
-Fl_Group* FormPeer::Container() { return static_cast<Fl_Group*>(widget); }
+Fl_Group* FormPeer::Container() {
+    return static_cast<Fl_Group*>(widget);
+}
 
 void FormPeer::UpdateContent() {
     auto& form = static_cast<TForm&>(control);
@@ -44,7 +46,8 @@ void FormPeer::UpdateContent() {
         x = form.Centered() ? Fl::x() + (Fl::w() - form.ClientWidth()) / 2 : form.Left();
         y = form.Centered() ? Fl::y() + (Fl::h() - form.ClientHeight()) / 2 : form.Top();
     }
-    if (x != window.x() || y != window.y() || form.ClientWidth() != window.w() || form.ClientHeight() != window.h())
+    if (x != window.x() || y != window.y() || form.ClientWidth() != window.w() ||
+        form.ClientHeight() != window.h())
         window.resize(x, y, form.ClientWidth(), form.ClientHeight());
 }
 

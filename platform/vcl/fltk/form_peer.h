@@ -9,16 +9,16 @@ namespace vcl::fltk {
 Fl_Color ToFlColor(TColor colour);
 
 class FormPeer : public WidgetPeer {
-public:
+  public:
     explicit FormPeer(TForm& form);
     Fl_Group* Container() override;
 
-protected:
+  protected:
     void UpdateContent() override;
     // Placed and sized by UpdateContent instead: a window stands on the screen.
     void Place() override {}
 
-private:
+  private:
     bool placed = false;
 };
 

@@ -65,7 +65,8 @@ void WidgetPeer::Place() {
         x += p->Left();
         y += p->Top();
     }
-    if (x != widget->x() || y != widget->y() || control.Width() != widget->w() || control.Height() != widget->h())
+    if (x != widget->x() || y != widget->y() || control.Width() != widget->w() ||
+        control.Height() != widget->h())
         widget->resize(x, y, control.Width(), control.Height());
 }
 
@@ -98,7 +99,9 @@ void WidgetPeer::TakeFocus() {
     if (!Fl::has_timeout(DeferredFocus)) Fl::add_timeout(0.0, DeferredFocus);
 }
 
-void WidgetPeer::CancelFocusNotice() { Fl::remove_timeout(DeferredFocusArrived, this); }
+void WidgetPeer::CancelFocusNotice() {
+    Fl::remove_timeout(DeferredFocusArrived, this);
+}
 
 void WidgetPeer::FocusArrived() {
     Fl::remove_timeout(DeferredFocusArrived, this);

@@ -14,7 +14,7 @@
 namespace vcl::fltk {
 
 class WidgetPeer : public ControlPeer {
-public:
+  public:
     WidgetPeer(TControl& control, Fl_Widget* widget);
     ~WidgetPeer() override;
 
@@ -31,7 +31,7 @@ public:
     // The group children are added to, or null for a control without children.
     virtual Fl_Group* Container() { return nullptr; }
 
-protected:
+  protected:
     // What differs by class: text, value, items, colours.
     virtual void UpdateContent() {}
     // Puts the widget where the model has the control, in window coordinates.
@@ -39,13 +39,12 @@ protected:
 
     TControl& control;
     Fl_Widget* widget;
-    std::string label;  // the widget's label text, kept alive here
+    std::string label; // the widget's label text, kept alive here
 };
 
 // A widget of the given base class that reports focus arrivals to its peer.
-template <class Base>
-class FocusReporting : public Base {
-public:
+template <class Base> class FocusReporting : public Base {
+  public:
     FocusReporting(WidgetPeer& peer, int x, int y, int w, int h) : Base(x, y, w, h), peer(peer) {}
     int handle(int event) override {
         int result = Base::handle(event);
@@ -53,7 +52,7 @@ public:
         return result;
     }
 
-private:
+  private:
     WidgetPeer& peer;
 };
 

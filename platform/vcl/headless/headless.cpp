@@ -16,7 +16,7 @@ namespace {
 struct ArmedTimer {
     TTimer* timer;
     std::uint64_t due;
-    std::uint64_t generation;  // changes at every re-arm, so a fire knows whether it was re-armed
+    std::uint64_t generation; // changes at every re-arm, so a fire knows whether it was re-armed
     bool firing = false;
 };
 
@@ -25,7 +25,7 @@ struct State {
     std::vector<MessageBoxRecord> boxes;
     std::optional<UnicodeString> chosenFile;
     std::vector<OpenDialogRecord> dialogs;
-    std::vector<ArmedTimer> timers;  // in arming order, which breaks ties of equal due times
+    std::vector<ArmedTimer> timers; // in arming order, which breaks ties of equal due times
     std::uint64_t generations = 0;
     unsigned loopLimit = 0;
 };
@@ -35,11 +35,14 @@ State& TheState() {
     return state;
 }
 
-std::uint64_t Now() { return win32::CurrentClock().NowMs(); }
+std::uint64_t Now() {
+    return win32::CurrentClock().NowMs();
+}
 
 ArmedTimer* Find(TTimer* timer) {
     auto& timers = TheState().timers;
-    auto found = std::find_if(timers.begin(), timers.end(), [&](const ArmedTimer& t) { return t.timer == timer; });
+    auto found =
+        std::find_if(timers.begin(), timers.end(), [&](const ArmedTimer& t) { return t.timer == timer; });
     return found == timers.end() ? nullptr : &*found;
 }
 
@@ -71,14 +74,21 @@ void AnswerMessageBoxes(std::vector<int> answers) {
     TheState().answers.insert(TheState().answers.end(), answers.begin(), answers.end());
 }
 
-const std::vector<MessageBoxRecord>& MessageBoxes() { return TheState().boxes; }
+const std::vector<MessageBoxRecord>& MessageBoxes() {
+    return TheState().boxes;
+}
 
-void ChooseFile(std::optional<UnicodeString> path) { TheState().chosenFile = std::move(path); }
+void ChooseFile(std::optional<UnicodeString> path) {
+    TheState().chosenFile = std::move(path);
+}
 
-const std::vector<OpenDialogRecord>& OpenDialogs() { return TheState().dialogs; }
+const std::vector<OpenDialogRecord>& OpenDialogs() {
+    return TheState().dialogs;
+}
 
 void RunDueTimers() {
-    while (ArmedTimer* due = Earliest(Now())) FireOne(*due);
+    while (ArmedTimer* due = Earliest(Now()))
+        FireOne(*due);
 }
 
 void RunFor(unsigned ms) {
@@ -90,7 +100,9 @@ void RunFor(unsigned ms) {
     if (target > Now()) win32::CurrentClock().SleepMs(static_cast<DWORD>(target - Now()));
 }
 
-void LimitMessageLoop(unsigned ms) { TheState().loopLimit = ms; }
+void LimitMessageLoop(unsigned ms) {
+    TheState().loopLimit = ms;
+}
 
 void Reset() {
     State& state = TheState();
@@ -107,7 +119,9 @@ namespace vcl::backend {
 
 using namespace vcl::headless;
 
-std::unique_ptr<ControlPeer> CreatePeer(TControl&) { return nullptr; }
+std::unique_ptr<ControlPeer> CreatePeer(TControl&) {
+    return nullptr;
+}
 
 void TimerChanged(TTimer& timer) {
     // A timer re-armed from its own handler stays marked as firing until the handler returns,
@@ -161,8 +175,12 @@ void RunMessageLoop(TApplication& application) {
     }
 }
 
-void ProcessMessages() { RunDueTimers(); }
+void ProcessMessages() {
+    RunDueTimers();
+}
 
-bool MessagesWaiting() { return Earliest(Now()) != nullptr; }
+bool MessagesWaiting() {
+    return Earliest(Now()) != nullptr;
+}
 
 } // namespace vcl::backend
