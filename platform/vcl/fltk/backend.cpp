@@ -93,7 +93,6 @@ bool ExecuteOpenDialog(TOpenDialog& dialog) {
 void Initialize() {
     fltk::ChooseFonts();
     fl_message_font(FL_HELVETICA, 13);
-    Fl::visual(FL_DOUBLE | FL_INDEX);
 }
 
 void RunMessageLoop(TApplication& application) {
