@@ -144,10 +144,16 @@ TEST(Time, RefusesCountsFrom2To63AndInvalidFields) {
 
 TEST(Time, LocalTimeFollowsTheTimeZone) {
     TimeZoneGuard zone("<+03>-3");
-    time_t before = std::time(nullptr);
+    // time() may read a coarse clock that lags the one GetLocalTime reads; compare like with like.
+    auto realSeconds = [] {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        return static_cast<long long>(now.tv_sec);
+    };
+    long long before = realSeconds();
     SYSTEMTIME local{};
     GetLocalTime(&local);
-    time_t after = std::time(nullptr);
+    long long after = realSeconds();
 
     FILETIME count{};
     ASSERT_TRUE(SystemTimeToFileTime(&local, &count));
