@@ -13,47 +13,10 @@ namespace {
 
 using win32::SingleBytePage;
 
-constexpr WCHAR ReplacementCharacter = 0xFFFD;
-
 UINT Resolve(UINT codePage) {
     if (codePage == CP_ACP) return 1251;
     if (codePage == CP_OEMCP) return 866;
     return codePage;
-}
-
-bool IsSurrogate(WCHAR unit) {
-    return unit >= 0xD800 && unit <= 0xDFFF;
-}
-bool IsHighSurrogate(WCHAR unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(WCHAR unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-// The number of bytes a UTF-8 sequence with this lead byte claims (1 for a stray byte).
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead <= 0xF7) return 4;
-    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
-    if (lead >= 0xC0) return 2;
-    return 1;
-}
-
-// Each sequence that does not decode on its own yields U+FFFD and the walk resumes at its
-// next byte.
-std::u16string DecodeUtf8Substituting(std::string_view bytes) {
-    std::u16string out;
-    for (std::size_t i = 0; i < bytes.size();) {
-        std::size_t length = std::min(SequenceLength(static_cast<unsigned char>(bytes[i])), bytes.size() - i);
-        if (auto decoded = win32::Utf8ToUtf16(bytes.substr(i, length))) {
-            out += *decoded;
-            i += length;
-        } else {
-            out += ReplacementCharacter;
-            ++i;
-        }
-    }
-    return out;
 }
 
 bool DecodeUtf8(std::string_view bytes, bool strict, std::u16string& out) {
@@ -62,7 +25,7 @@ bool DecodeUtf8(std::string_view bytes, bool strict, std::u16string& out) {
         return true;
     }
     if (strict) return false;
-    out = DecodeUtf8Substituting(bytes);
+    out = win32::Utf8ToUtf16Lenient(bytes);
     return true;
 }
 
@@ -81,17 +44,12 @@ bool DecodeSingleByte(const SingleBytePage& page, std::string_view bytes, bool s
 }
 
 bool EncodeUtf8(std::u16string_view text, bool strict, std::string& out) {
-    std::u16string repaired(text);
-    for (std::size_t i = 0; i < repaired.size(); ++i) {
-        if (!IsSurrogate(repaired[i])) continue;
-        if (IsHighSurrogate(repaired[i]) && i + 1 < repaired.size() && IsLowSurrogate(repaired[i + 1])) {
-            ++i;
-            continue;
-        }
-        if (strict) return false;
-        repaired[i] = ReplacementCharacter;
+    if (auto encoded = win32::Utf16ToUtf8(text)) {
+        out = std::move(*encoded);
+        return true;
     }
-    out = *win32::Utf16ToUtf8(repaired);
+    if (strict) return false;
+    out = win32::Utf16ToUtf8Lenient(text);
     return true;
 }
 

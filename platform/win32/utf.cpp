@@ -1,5 +1,7 @@
 #include "platform/win32/utf.h"
 
+#include <algorithm>
+
 namespace win32 {
 namespace {
 
@@ -77,14 +79,38 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view bytes) {
     return out;
 }
 
-std::string PathToUtf8(const char16_t* path) {
-    std::u16string_view text(path ? path : u"");
+std::string Utf16ToUtf8Lenient(std::u16string_view text) {
     std::string out;
+    out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         long code = NextCodePoint(text, i);
         AppendUtf8(out, code < 0 ? 0xFFFD : static_cast<char32_t>(code));
     }
     return out;
 }
+
+std::u16string Utf8ToUtf16Lenient(std::string_view bytes) {
+    // How many bytes a sequence with this lead byte claims (1 for a stray byte).
+    auto claimed = [](unsigned char lead) -> std::size_t {
+        if (lead >= 0xF0 && lead <= 0xF7) return 4;
+        if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+        return lead >= 0xC0 ? 2 : 1;
+    };
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t length = std::min(claimed(static_cast<unsigned char>(bytes[i])), bytes.size() - i);
+        if (auto decoded = Utf8ToUtf16(bytes.substr(i, length))) {
+            out += *decoded;
+            i += length;
+        } else {
+            out += u'\uFFFD';
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string PathToUtf8(const char16_t* path) { return Utf16ToUtf8Lenient(path ? path : u""); }
 
 } // namespace win32

@@ -12,7 +12,12 @@ namespace win32 {
 std::optional<std::string> Utf16ToUtf8(std::u16string_view text);
 std::optional<std::u16string> Utf8ToUtf16(std::string_view bytes);
 
-// For paths and names handed to the kernel: ill-formed units become U+FFFD instead of failing.
+// Lenient forms: each ill-formed sequence or unit becomes U+FFFD (in UTF-8, one per byte that
+// starts no valid sequence) instead of failing the whole text.
+std::u16string Utf8ToUtf16Lenient(std::string_view bytes);
+std::string Utf16ToUtf8Lenient(std::u16string_view text);
+
+// For paths and names handed to the kernel: the lenient form up to the terminating NUL.
 std::string PathToUtf8(const char16_t* path);
 
 } // namespace win32
