@@ -6,6 +6,13 @@
 
 namespace loaders {
 
+namespace {
+ImageReadResult FileNotFound() {
+    WriteLine(messages::kFileNotFound);
+    return ImageReadResult::NotFound;
+}
+} // namespace
+
 int DecodeFirmwareText(std::FILE* file, BYTE* buffer, int capacity, bool& overflow) {
     int length = 0;
     unsigned value = 0;
@@ -36,13 +43,17 @@ const char* CheckFirmwareImage(const BYTE* buffer, int length) {
 ImageReadResult ReadFirmwareImage(const char* path, BYTE* buffer, int& length) {
     length = 0;
     std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        WriteLine(messages::kFileNotFound);
-        return ImageReadResult::NotFound;
-    }
+    if (!file) return FileNotFound();
     bool overflow = false;
     length = DecodeFirmwareText(file, buffer, kFirmwareImageSize, overflow);
+    // A folder opens here but reads nothing, and a read may fail part-way: either would pass for
+    // a short or empty image and be reported as written.
+    bool unreadable = std::ferror(file) != 0;
     std::fclose(file);
+    if (unreadable) {
+        length = 0;
+        return FileNotFound();
+    }
     const char* refusal = overflow ? messages::kImageTooLong.c_str() : CheckFirmwareImage(buffer, length);
     if (refusal) {
         WriteLine(refusal);

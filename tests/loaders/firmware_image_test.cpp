@@ -121,6 +121,15 @@ TEST_F(FirmwareTransfer, UnsafeImagesAreRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(device->Image(), MakeImage(1, 4094));
 }
 
+// A folder opens for reading but cannot be read: it is no empty image to report as written.
+TEST_F(FirmwareTransfer, UnreadableImageIsNotFound) {
+    std::filesystem::create_directory(imagePath);
+    EXPECT_EQ(Flash({}), -1);
+    EXPECT_TRUE(Says("Соединение установлено\nФайл не найден\n")) << output;
+    EXPECT_FALSE(Says("Запись закончена"));
+    EXPECT_EQ(port, nullptr);
+}
+
 TEST_F(FirmwareTransfer, EmptyImageSucceedsWithoutABlock) {
     WriteImage("not a hex text");
     EXPECT_EQ(Flash({}), 0);
