@@ -19,7 +19,12 @@ using Steady = std::chrono::steady_clock;
 using TimePoint = Steady::time_point;
 constexpr TimePoint Never = TimePoint::max();
 
-TimePoint After(TimePoint start, std::uint64_t ms) { return start + std::chrono::milliseconds(ms); }
+// Beyond about a century the nanosecond clock would overflow; such a wait is as good as none.
+constexpr std::uint64_t LongestWaitMs = 100ULL * 365 * 24 * 3600 * 1000;
+
+TimePoint After(TimePoint start, std::uint64_t ms) {
+    return ms > LongestWaitMs ? Never : start + std::chrono::milliseconds(ms);
+}
 
 enum class Readiness { Ready, TimedOut, HungUp, Failed };
 
