@@ -72,6 +72,8 @@ Fallback WaitForAnnouncement() {
             IsAnnouncement(echoBuffer))
             return Fallback::Announced;
         if (GetKeyState(VK_ESCAPE) & 0x80) std::exit(0);
+        // Without a port the read returns at once; pace the key polling as its time-out would.
+        if (!port->IsOpen()) Sleep(100);
     }
 }
 
