@@ -21,10 +21,7 @@ bool IsBlank(WCHAR c) {
 }
 
 int DigitValue(WCHAR c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+    return c < 0x80 ? HexDigitValue(static_cast<char>(c)) : -1;
 }
 
 // Decimal as the C library's atoi reads it, clamped to the int range instead of overflowing.
