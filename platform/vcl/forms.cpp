@@ -62,9 +62,12 @@ class BackendPump : public win32::MessagePump {
     }
 };
 
+// Never destroyed: a program that ends through exit() (FLTK does so when the display fails) would
+// otherwise delete its forms after the backend's own statics are gone. A normal end deletes them
+// with DestroyForms.
 TApplication& TheApplication() {
-    static TApplication application;
-    return application;
+    static TApplication* application = new TApplication;
+    return *application;
 }
 
 UnicodeString ProgramName() {

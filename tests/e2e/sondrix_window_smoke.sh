@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real sondrix under a virtual X server from a fresh folder, waits for its window with
 # the expected title and checks that it logged its opening into log.txt of its current folder and
-# made its record folder beside the program file.
+# made its record folder beside the program file. Also that it ends cleanly without a display.
 set -euo pipefail
 title="ДУТ Конфигуратор 4.0"
 work="$(mktemp -d)"
@@ -9,6 +9,12 @@ trap 'rm -rf "$work"' EXIT
 cp "$1" "$work/sondrix"
 program="$work/sondrix"
 cd "$work"
+
+# Without a display FLTK ends the program through exit(): it must end cleanly and close its log.
+status=0
+env -u DISPLAY "$program" 2>/dev/null || status=$?
+[ "$status" -eq 1 ] || { echo "without a display sondrix ended with $status"; exit 1; }
+grep -q "Closing logs" log.txt || { echo "log.txt not closed without a display:"; cat log.txt; exit 1; }
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   program="$1"; title="$2"
