@@ -53,6 +53,32 @@ bool HungUpNow(int fd) {
     return ::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
+// Bytes still in the driver's output queue; -1 when the device has gone.
+int OutputQueued(int fd) {
+    int queued = 0;
+    if (::ioctl(fd, TIOCOUTQ, &queued) == 0) return queued;
+    return errno == EIO ? -1 : 0; // a tty that keeps no count is taken as sent
+}
+
+// Windows ends a serial write when the bytes have gone to the line, not when a queue took them:
+// wait for the output queue to empty, within the write time-out and twice the wire time of what
+// was queued, so a line that stops sending cannot hold the caller for ever. A pseudo-terminal
+// keeps no output queue. False when the device went away.
+bool WaitUntilSent(int fd, TimePoint deadline) {
+    int queued = OutputQueued(fd);
+    if (queued <= 0) return queued == 0;
+    termios settings{};
+    DWORD baud = ::tcgetattr(fd, &settings) == 0 ? SpeedToBaud(cfgetospeed(&settings)) : 0;
+    TimePoint bound =
+        std::min(deadline, After(Steady::now(), std::uint64_t(queued) * 20000 / (baud ? baud : 300) + 1000));
+    while (queued > 0 && Steady::now() < bound) {
+        if (HungUpNow(fd)) return false;
+        ::usleep(1000);
+        queued = OutputQueued(fd);
+    }
+    return queued >= 0;
+}
+
 // How one read call ends, from the time-outs in force and the size asked.
 struct ReadPlan {
     TimePoint total = Never;
@@ -120,8 +146,8 @@ BOOL SerialPort::Write(const void* buffer, DWORD size, DWORD* done) {
     COMMTIMEOUTS t = Timeouts();
     TimePoint deadline = Never;
     if (t.WriteTotalTimeoutMultiplier || t.WriteTotalTimeoutConstant)
-        deadline = After(Steady::now(), std::uint64_t{t.WriteTotalTimeoutMultiplier} * size +
-                                            t.WriteTotalTimeoutConstant);
+        deadline = After(Steady::now(),
+                         std::uint64_t{t.WriteTotalTimeoutMultiplier} * size + t.WriteTotalTimeoutConstant);
     auto* bytes = static_cast<const unsigned char*>(buffer);
     while (*done < size) {
         ssize_t put = ::write(fd, bytes + *done, size - *done);
@@ -137,6 +163,7 @@ BOOL SerialPort::Write(const void* buffer, DWORD size, DWORD* done) {
         if (state == Readiness::HungUp) return FailWith(ERROR_DEVICE_NOT_CONNECTED);
         if (state == Readiness::Failed) return FailWithErrno();
     }
+    if (*done == size && !WaitUntilSent(fd, deadline)) return FailWith(ERROR_DEVICE_NOT_CONNECTED);
     return TRUE;
 }
 
