@@ -170,6 +170,11 @@ std::vector<ComPortDevice> ListMappedPorts(const std::string& folder) {
     return ports;
 }
 
+DeviceRoots& RealDeviceRoots() {
+    static DeviceRoots roots;
+    return roots;
+}
+
 std::string ResolveComPort(unsigned number) {
     std::string folder = PortMapFolder();
     if (!folder.empty()) {
@@ -177,14 +182,16 @@ std::string ResolveComPort(unsigned number) {
         struct stat info{};
         if (::lstat(entry.c_str(), &info) == 0) return entry;
     }
-    return TtyPortPath(number, "/sys/class/tty", "/dev");
+    const DeviceRoots& roots = RealDeviceRoots();
+    return TtyPortPath(number, roots.sysClassTty, roots.dev);
 }
 
 std::vector<ComPortDevice> ListComPorts() {
     std::vector<ComPortDevice> ports = ListMappedPorts(PortMapFolder());
     std::set<unsigned> mapped;
     for (const auto& port : ports) mapped.insert(port.number);
-    for (auto& port : ListTtyPorts("/sys/class/tty", "/dev"))
+    const DeviceRoots& roots = RealDeviceRoots();
+    for (auto& port : ListTtyPorts(roots.sysClassTty, roots.dev))
         if (!mapped.count(port.number)) ports.push_back(std::move(port));
     std::stable_sort(ports.begin(), ports.end(), [](auto& a, auto& b) { return a.number < b.number; });
     return ports;

@@ -27,6 +27,14 @@ struct ComPortDevice {
 // True for "\\.\COMn" (any case of "com", n from 1 to 99); *number receives n.
 bool ParseComDeviceName(const char16_t* name, unsigned* number);
 
+// Where the fixed rule looks for real devices. Tests move both roots to an empty folder, so that
+// they never open (and reconfigure) the machine's own serial ports, a console among them.
+struct DeviceRoots {
+    std::string sysClassTty = "/sys/class/tty";
+    std::string dev = "/dev";
+};
+DeviceRoots& RealDeviceRoots();
+
 // The device path for COMn, empty when no rule names one.
 std::string ResolveComPort(unsigned number);
 // The ports present now, in order of their numbers.

@@ -19,6 +19,8 @@ PortMap::PortMap() {
     folder = pattern;
     if (const char* old = std::getenv("SONDRIX_PORTS")) previous = old;
     ::setenv("SONDRIX_PORTS", folder.c_str(), 1);
+    previousRoots = win32::RealDeviceRoots();
+    win32::RealDeviceRoots() = {folder + "/no-devices", folder + "/no-devices"};
 }
 
 PortMap::~PortMap() {
@@ -28,6 +30,7 @@ PortMap::~PortMap() {
         ::setenv("SONDRIX_PORTS", previous->c_str(), 1);
     else
         ::unsetenv("SONDRIX_PORTS");
+    win32::RealDeviceRoots() = previousRoots;
 }
 
 void PortMap::Map(unsigned number, const std::string& devicePath, const std::string& description) {

@@ -1,9 +1,12 @@
 #pragma once
 // A temporary port map folder named by SONDRIX_PORTS for the life of the guard: entries COM<n>
 // link to device nodes such as a pty slave. The previous value of the variable comes back after.
+// While it lives, the machine's own serial devices are hidden, so a test never opens them.
 
 #include <optional>
 #include <string>
+
+#include "platform/win32/port_names.h"
 
 namespace testing_support {
 
@@ -25,6 +28,7 @@ public:
 private:
     std::string folder;
     std::optional<std::string> previous;
+    win32::DeviceRoots previousRoots;
 };
 
 } // namespace testing_support
