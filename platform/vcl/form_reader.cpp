@@ -10,12 +10,9 @@ namespace vcl {
 
 namespace {
 
-UnicodeString Ascii(std::string_view text) {
-    return UnicodeString(std::u16string(text.begin(), text.end()));
-}
-
 [[noreturn]] void Broken(const LayoutEntry& entry, std::string_view what) {
-    throw Exception(u"Layout of " + Ascii(entry.name) + u": " + Ascii(what));
+    throw Exception(u"Layout of " + System::UnicodeString::FromUtf8(entry.name) + u": " +
+                    System::UnicodeString::FromUtf8(what));
 }
 
 bool ReadBool(const LayoutEntry& entry, std::u16string_view value) {
@@ -89,16 +86,17 @@ const std::map<std::string_view, Setter>& Setters() {
 
 TWinControl* FindParent(TForm& form, const LayoutEntry& entry) {
     if (entry.parent.empty()) return &form;
-    auto* parent = dynamic_cast<TWinControl*>(form.FindComponent(Ascii(entry.parent)));
+    auto* parent =
+        dynamic_cast<TWinControl*>(form.FindComponent(System::UnicodeString::FromUtf8(entry.parent)));
     if (!parent) Broken(entry, "parent is not a windowed control read before it");
     return parent;
 }
 
 void ReadEntry(TForm& form, const LayoutEntry& entry) {
-    if (form.FindComponent(Ascii(entry.name))) Broken(entry, "name used twice");
+    if (form.FindComponent(System::UnicodeString::FromUtf8(entry.name))) Broken(entry, "name used twice");
     TComponent* component = CreateComponent(entry.className, &form);
     if (!component) Broken(entry, "unknown class");
-    component->SetName(Ascii(entry.name));
+    component->SetName(System::UnicodeString::FromUtf8(entry.name));
     if (auto* control = dynamic_cast<TControl*>(component)) {
         control->SetParent(FindParent(form, entry));
         control->SetBounds(entry.left, entry.top, entry.width, entry.height);

@@ -20,10 +20,6 @@ WCHAR LocaleDecimalSeparator() {
     return separator;
 }
 
-UnicodeString Ascii(const std::string& text) {
-    return UnicodeString(std::u16string(text.begin(), text.end()));
-}
-
 // Mantissa digits (without trailing zeros) and the decimal exponent of |value| = 0.d1d2... * 10^exp.
 void SignificantDigits(double value, std::string& digits, int& exponent) {
     char buffer[40];
@@ -50,18 +46,19 @@ UnicodeString FloatToStr(double value) {
     std::u16string out = value < 0 ? u"-" : u"";
     const char16_t point = FormatSettings.DecimalSeparator;
     if (exponent > 15 || exponent < -3) {
-        out += Ascii(digits.substr(0, 1)).Text();
-        if (digits.size() > 1) out += point + Ascii(digits.substr(1)).Text();
-        out += u"E" + Ascii(std::to_string(exponent - 1)).Text();
+        out += System::UnicodeString::FromUtf8(digits.substr(0, 1)).Text();
+        if (digits.size() > 1) out += point + System::UnicodeString::FromUtf8(digits.substr(1)).Text();
+        out += u"E" + System::UnicodeString::FromUtf8(std::to_string(exponent - 1)).Text();
     } else if (exponent <= 0) {
         out += u"0";
         out += point;
-        out += std::u16string(static_cast<std::size_t>(-exponent), u'0') + Ascii(digits).Text();
+        out += std::u16string(static_cast<std::size_t>(-exponent), u'0') +
+               System::UnicodeString::FromUtf8(digits).Text();
     } else {
         if (digits.size() < static_cast<std::size_t>(exponent)) digits.resize(exponent, '0');
-        out += Ascii(digits.substr(0, exponent)).Text();
+        out += System::UnicodeString::FromUtf8(digits.substr(0, exponent)).Text();
         if (digits.size() > static_cast<std::size_t>(exponent))
-            out += point + Ascii(digits.substr(exponent)).Text();
+            out += point + System::UnicodeString::FromUtf8(digits.substr(exponent)).Text();
     }
     return UnicodeString(std::move(out));
 }
@@ -102,7 +99,7 @@ int StrToInt(const UnicodeString& text) {
 }
 
 UnicodeString IntToStr(int value) {
-    return Ascii(std::to_string(value));
+    return System::UnicodeString::FromUtf8(std::to_string(value));
 }
 
 } // namespace System::Sysutils
