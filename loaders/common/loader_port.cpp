@@ -36,6 +36,16 @@ bool OpenLoaderPort(const char* comPortName, DWORD baud) {
     return true;
 }
 
+LoaderStart StartLoader(int argc, char** argv, const char* title1251, const char* usage1251, DWORD baud,
+                        char (&comPortName)[kComPortNameSize]) {
+    WriteLine(title1251);
+    if (!ParseLoaderArguments(argc, argv, comPortName)) {
+        WriteLine(usage1251);
+        return LoaderStart::Usage;
+    }
+    return OpenLoaderPort(comPortName, baud) ? LoaderStart::Opened : LoaderStart::PortUnavailable;
+}
+
 void DrainPort() {
     port->SetTimeouts(40, 0, 1);
     while (port->Read(echoBuffer, 1) == 1) {

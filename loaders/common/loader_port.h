@@ -16,6 +16,12 @@ bool ParseLoaderArguments(int argc, char** argv, char (&comPortName)[kComPortNam
 // On failure writes the path and "недоступен", deletes the port again and returns false.
 bool OpenLoaderPort(const char* comPortName, DWORD baud);
 
+// The opening both loaders share: the title, the command line (the usage text when it does not
+// fit) and the port.
+enum class LoaderStart { Opened, Usage, PortUnavailable };
+LoaderStart StartLoader(int argc, char** argv, const char* title1251, const char* usage1251, DWORD baud,
+                        char (&comPortName)[kComPortNameSize]);
+
 // Reads single bytes under short time-outs until the line is quiet.
 void DrainPort();
 

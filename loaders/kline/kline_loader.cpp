@@ -94,13 +94,10 @@ int Transfer(const char* imagePath) {
 int RunKlineLoader(int argc, char** argv) {
     using namespace loaders;
     using namespace loaders::kline;
-    WriteLine(messages::kKlineTitle);
     char comPortName[kComPortNameSize];
-    if (!ParseLoaderArguments(argc, argv, comPortName)) {
-        WriteLine(messages::kKlineUsage);
+    if (StartLoader(argc, argv, messages::kKlineTitle.c_str(), messages::kKlineUsage.c_str(), kKlineBaud,
+                    comPortName) != LoaderStart::Opened)
         return -1;
-    }
-    if (!OpenLoaderPort(comPortName, kKlineBaud)) return -1;
     // The port opens with no time-outs of its own. Discovery polls the keyboard between one-byte
     // reads and drops frames with 100 ms gaps, so a silent read must end within tens of
     // milliseconds; 40 ms still lets the echo of the longest frame (26 bytes at 9600 baud) arrive.

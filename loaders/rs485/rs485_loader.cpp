@@ -98,14 +98,11 @@ int Transfer(const char* imagePath) {
 int RunRs485Loader(int argc, char** argv) {
     using namespace loaders;
     using namespace loaders::rs485;
-    WriteLine(messages::kRs485Title);
     char comPortName[kComPortNameSize];
-    if (!ParseLoaderArguments(argc, argv, comPortName)) {
-        WriteLine(messages::kRs485Usage);
-        Sleep(2000);
-        return -1;
-    }
-    if (!OpenLoaderPort(comPortName, kRs485Baud)) return -1;
+    LoaderStart start = StartLoader(argc, argv, messages::kRs485Title.c_str(), messages::kRs485Usage.c_str(),
+                                    kRs485Baud, comPortName);
+    if (start == LoaderStart::Usage) Sleep(2000);
+    if (start != LoaderStart::Opened) return -1;
     DrainPort();
     while (!HandOver(comPortName)) {
         Fallback fallback = WaitForAnnouncement();
