@@ -4,18 +4,12 @@
 
 #include <regex>
 
+#include "tests/support/system_time.h"
+
 namespace {
 
 TimeValue At(int year, int month, int day, int hour, int minute, int second, int ms) {
-    SYSTEMTIME time{};
-    time.wYear = static_cast<WORD>(year);
-    time.wMonth = static_cast<WORD>(month);
-    time.wDay = static_cast<WORD>(day);
-    time.wHour = static_cast<WORD>(hour);
-    time.wMinute = static_cast<WORD>(minute);
-    time.wSecond = static_cast<WORD>(second);
-    time.wMilliseconds = static_cast<WORD>(ms);
-    return SystemTimeToTimeValue(time);
+    return SystemTimeToTimeValue(testing_support::Date(year, month, day, hour, minute, second, ms));
 }
 
 TimeValue OfCount(unsigned long long count) {

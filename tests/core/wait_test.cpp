@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -10,10 +9,12 @@
 #include "platform/win32/clock.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/messages.h"
+#include "tests/support/recording_pump.h"
 #include "tests/support/virtual_clock.h"
 
 namespace {
 
+using testing_support::RecordingPump;
 using testing_support::VirtualClock;
 
 // Signalled once `waits` waits have timed out; each of those lasts its full time-out.
@@ -27,32 +28,6 @@ struct Handle {
     HANDLE value;
     explicit Handle(int waits) : value(win32::RegisterHandle(std::make_shared<SignalledLater>(waits))) {}
     ~Handle() { CloseHandle(value); }
-};
-
-// Counts how often the queue is looked at; dispatches what was posted, noting the tick.
-struct RecordingPump : win32::MessagePump {
-    int peeks = 0;
-    std::deque<UINT> queue;
-    std::vector<UINT> translated;
-    std::vector<std::pair<UINT, DWORD>> dispatched;
-
-    RecordingPump() { win32::InstallMessagePump(this); }
-    ~RecordingPump() override { win32::InstallMessagePump(nullptr); }
-    bool Peek(MSG& message, HWND, UINT, UINT, UINT remove) override {
-        ++peeks;
-        if (queue.empty()) return false;
-        message = MSG{nullptr, queue.front(), 0, 0, 0, {0, 0}};
-        if (remove == PM_REMOVE) queue.pop_front();
-        return true;
-    }
-    bool Translate(const MSG& message) override {
-        translated.push_back(message.message);
-        return false;
-    }
-    LRESULT Dispatch(const MSG& message) override {
-        dispatched.emplace_back(message.message, GetTickCount());
-        return 0;
-    }
 };
 
 TEST(TickNow, StartFollowsATickBelowIt) {

@@ -2,41 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <thread>
-#include <vector>
 
 #include "platform/win32/last_error.h"
+#include "tests/support/recording_pump.h"
 
 namespace {
 
-// A queue of numbered messages; records what is translated and dispatched.
-struct QueuePump : win32::MessagePump {
-    std::deque<MSG> queue;
-    std::vector<UINT> translated, dispatched;
-
-    void Post(UINT number) { queue.push_back(MSG{nullptr, number, 0, 0, 0, {0, 0}}); }
-    bool Peek(MSG& message, HWND, UINT, UINT, UINT remove) override {
-        if (queue.empty()) return false;
-        message = queue.front();
-        if (remove == PM_REMOVE) queue.pop_front();
-        return true;
-    }
-    bool Translate(const MSG& message) override {
-        translated.push_back(message.message);
-        return false;
-    }
-    LRESULT Dispatch(const MSG& message) override {
-        dispatched.push_back(message.message);
-        return static_cast<LRESULT>(message.message) * 2;
-    }
-};
-
-struct InstalledPump {
-    QueuePump pump;
-    InstalledPump() { win32::InstallMessagePump(&pump); }
-    ~InstalledPump() { win32::InstallMessagePump(nullptr); }
-};
+using testing_support::RecordingPump;
 
 TEST(Messages, WithoutAPumpTheQueueIsEmpty) {
     MSG message{};
@@ -46,28 +19,28 @@ TEST(Messages, WithoutAPumpTheQueueIsEmpty) {
 }
 
 TEST(Messages, PeekRemovesOnlyWithPmRemoveAndDispatchReachesThePump) {
-    InstalledPump installed;
-    installed.pump.Post(0x113);
-    installed.pump.Post(0x200);
+    RecordingPump pump;
+    pump.queue = {0x113, 0x200};
     MSG message{};
     ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE));
     EXPECT_EQ(message.message, 0x113u);
-    EXPECT_EQ(installed.pump.queue.size(), 2u);
+    EXPECT_EQ(pump.queue.size(), 2u);
     ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
     EXPECT_FALSE(TranslateMessage(&message));
     EXPECT_EQ(DispatchMessageW(&message), 0x226);
-    EXPECT_EQ(installed.pump.queue.size(), 1u);
-    EXPECT_EQ(installed.pump.dispatched, std::vector<UINT>{0x113});
+    EXPECT_EQ(pump.queue.size(), 1u);
+    ASSERT_EQ(pump.dispatched.size(), 1u);
+    EXPECT_EQ(pump.dispatched[0].first, 0x113u);
 
     SetLastError(0);
     EXPECT_FALSE(PeekMessageW(&message, nullptr, 0, 0, 0x4));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(installed.pump.queue.size(), 1u);
+    EXPECT_EQ(pump.queue.size(), 1u);
 }
 
 TEST(Messages, OtherThreadsSeeAnEmptyQueue) {
-    InstalledPump installed;
-    installed.pump.Post(0x113);
+    RecordingPump pump;
+    pump.queue = {0x113};
     BOOL found = TRUE;
     std::thread other([&] {
         MSG message{};
@@ -75,7 +48,7 @@ TEST(Messages, OtherThreadsSeeAnEmptyQueue) {
     });
     other.join();
     EXPECT_FALSE(found);
-    EXPECT_EQ(installed.pump.queue.size(), 1u);
+    EXPECT_EQ(pump.queue.size(), 1u);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/win32/last_error.h"
+#include "tests/support/system_time.h"
 
 namespace {
 
@@ -18,17 +19,7 @@ FILETIME FileTimeOf(unsigned long long count) {
     return FILETIME{static_cast<DWORD>(count), static_cast<DWORD>(count >> 32)};
 }
 
-SYSTEMTIME Date(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
-    SYSTEMTIME time{};
-    time.wYear = static_cast<WORD>(year);
-    time.wMonth = static_cast<WORD>(month);
-    time.wDay = static_cast<WORD>(day);
-    time.wHour = static_cast<WORD>(hour);
-    time.wMinute = static_cast<WORD>(minute);
-    time.wSecond = static_cast<WORD>(second);
-    time.wMilliseconds = static_cast<WORD>(ms);
-    return time;
-}
+using testing_support::Date;
 
 // Sets TZ for the life of the object.
 struct TimeZoneGuard {
