@@ -4,6 +4,7 @@
 
 #include "loaders/common/console_output.h"
 #include "loaders/common/firmware_image.h"
+#include "loaders/common/loader_port.h"
 #include "loaders/common/loader_state.h"
 
 namespace loaders {
@@ -64,6 +65,16 @@ TransferResult TransferFirmwareImage(const BYTE* buffer, int length) {
     std::printf("100%%   \r");
     WriteSpaced(messages::kWriteDone);
     return TransferResult::Success;
+}
+
+std::optional<TransferResult> TransferFirmwareFile(const char* imagePath) {
+    static BYTE buffer[kFirmwareImageSize];
+    int length = 0;
+    if (ReadFirmwareImage(imagePath, buffer, length) != ImageReadResult::Read) {
+        DestroyPort();
+        return std::nullopt;
+    }
+    return TransferFirmwareImage(buffer, length);
 }
 
 } // namespace loaders

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "loaders/common/console_output.h"
-#include "loaders/common/firmware_image.h"
 #include "loaders/common/firmware_transfer.h"
 #include "loaders/common/loader_port.h"
 #include "loaders/common/loader_state.h"
@@ -76,15 +75,10 @@ Discovery Discover() {
 }
 
 int Transfer(const char* imagePath) {
-    static BYTE buffer[kFirmwareImageSize];
-    int length = 0;
-    if (ReadFirmwareImage(imagePath, buffer, length) != ImageReadResult::Read) {
-        DestroyPort();
-        return -1;
-    }
-    TransferResult result = TransferFirmwareImage(buffer, length);
+    std::optional<TransferResult> result = TransferFirmwareFile(imagePath);
+    if (!result) return -1;
     DestroyPort();
-    return result == TransferResult::Success ? 0 : -1;
+    return *result == TransferResult::Success ? 0 : -1;
 }
 
 } // namespace

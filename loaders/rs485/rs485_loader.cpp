@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "loaders/common/console_output.h"
-#include "loaders/common/firmware_image.h"
 #include "loaders/common/firmware_transfer.h"
 #include "loaders/common/loader_port.h"
 #include "loaders/common/loader_state.h"
@@ -78,17 +77,12 @@ Fallback WaitForAnnouncement() {
 }
 
 int Transfer(const char* imagePath) {
-    static BYTE buffer[kFirmwareImageSize];
-    int length = 0;
-    if (ReadFirmwareImage(imagePath, buffer, length) != ImageReadResult::Read) {
-        DestroyPort();
-        return -1;
-    }
-    TransferResult result = TransferFirmwareImage(buffer, length);
+    std::optional<TransferResult> result = TransferFirmwareFile(imagePath);
+    if (!result) return -1;
     // The port stays open until the process ends.
     Sleep(1000);
-    if (result == TransferResult::NoAnswer) return 2;
-    return result == TransferResult::WriteError ? 1 : 0;
+    if (*result == TransferResult::NoAnswer) return 2;
+    return *result == TransferResult::WriteError ? 1 : 0;
 }
 
 } // namespace
