@@ -15,7 +15,8 @@ int ByteCursor::ReadLE(unsigned n) {
     if (n > 4) throw 0;
     const std::uint8_t* bytes = Take(n);
     std::uint32_t value = 0;
-    for (unsigned i = n; i-- > 0;) value = (value << 8) | bytes[i];
+    for (unsigned i = n; i-- > 0;)
+        value = (value << 8) | bytes[i];
     return static_cast<int>(value);
 }
 
@@ -25,7 +26,8 @@ void ByteCursor::WriteLE(const void* value, unsigned n) {
     std::uint32_t word = 0;
     std::memcpy(&word, value, n); // the n low bytes on this little-endian host
     std::uint8_t* bytes = Take(n);
-    for (unsigned i = 0; i < n; ++i) bytes[i] = static_cast<std::uint8_t>(word >> (8 * i));
+    for (unsigned i = 0; i < n; ++i)
+        bytes[i] = static_cast<std::uint8_t>(word >> (8 * i));
 }
 
 void ByteCursor::WriteText(const char* text, unsigned width) {
@@ -40,7 +42,9 @@ void ByteCursor::WriteBytes(const void* bytes, unsigned n) {
     if (n) std::memcpy(field, bytes, n);
 }
 
-void ByteCursor::Skip(unsigned n) { Take(n); }
+void ByteCursor::Skip(unsigned n) {
+    Take(n);
+}
 
 std::string ByteCursor::ReadString(int length) {
     if (length >= 0) {

@@ -7,7 +7,7 @@
 #include <string>
 
 class ByteCursor {
-public:
+  public:
     ByteCursor(std::uint8_t** position, std::uint32_t left) : position(position), left(left) {}
 
     int ReadLE(unsigned n);
@@ -28,7 +28,7 @@ public:
     // length -1: up to the next NUL within the bytes left; the NUL is consumed but not returned.
     std::string ReadString(int length);
 
-private:
+  private:
     // Throws the overrun (int 0) unless `count` bytes are left; then advances past them and
     // returns where they start.
     std::uint8_t* Take(std::uint32_t count);

@@ -3,8 +3,8 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/serial.h"
 
-ComPortBase::ComPortBase(HANDLE handle, const TString& portName, const TString& friendlyName, std::int32_t baud,
-                         std::uint8_t stopBits)
+ComPortBase::ComPortBase(HANDLE handle, const TString& portName, const TString& friendlyName,
+                         std::int32_t baud, std::uint8_t stopBits)
     : stopBits(stopBits), handle(handle), portName(portName), friendlyName(friendlyName), baud(baud) {
     if (!portName.empty()) log.SetName(portName);
     Configure();

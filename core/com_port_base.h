@@ -9,7 +9,7 @@
 #include "platform/win32/types.h"
 
 class ComPortBase {
-public:
+  public:
     ComPortBase(HANDLE handle, const TString& portName, const TString& friendlyName, std::int32_t baud,
                 std::uint8_t stopBits);
     virtual ~ComPortBase();
@@ -24,18 +24,18 @@ public:
     // Stores and logs the new baud even when the line refuses it.
     void SetSpeed(std::int32_t newBaud);
 
-    std::uint8_t stopBits;   // DCB StopBits (0 = one stop bit)
-    HANDLE handle;           // owned: closed by the destructor
-    SimpleLog log;           // named after the port
+    std::uint8_t stopBits; // DCB StopBits (0 = one stop bit)
+    HANDLE handle;         // owned: closed by the destructor
+    SimpleLog log;         // named after the port
     std::int32_t requestTick = 0;
     std::int32_t pendingRequest = 0;
-    TString portName;        // COM3; also the key in its PortTable
-    TString friendlyName;    // USB Serial Port (COM3)
+    TString portName;     // COM3; also the key in its PortTable
+    TString friendlyName; // USB Serial Port (COM3)
     std::int32_t baud;
     bool speedDetection = true;
-    bool present = true;     // seen by the last ScanForPorts
+    bool present = true; // seen by the last ScanForPorts
 
-private:
+  private:
     // 8 data bits, no parity, the port's baud and stop bits, DTR and RTS on, 8 KiB queues. A failing
     // step is logged and the port stays in use with what the driver holds.
     void Configure();

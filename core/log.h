@@ -13,7 +13,7 @@
 
 // Writes lines into whatever stream and lock a derived class supplies.
 class FileLogBase {
-public:
+  public:
     FileLogBase() = default;
 
     // The lock held around each line; null: no locking.
@@ -33,14 +33,14 @@ public:
     // "Error: " + text + " - " + the last error number as it was on entry.
     void LogError(const TString& text);
 
-protected:
+  protected:
     // Not deleted through a base pointer: SimpleLog's destructor gives up its share of the file.
     ~FileLogBase() = default;
 };
 
 // A log of the shared file, optionally named: a named log's lines carry name + ":\t".
 class LogBase : public FileLogBase {
-public:
+  public:
     LogBase() = default;
 
     CRITICAL_SECTION* GetLock() override;
@@ -54,16 +54,16 @@ public:
     // The name in code page 1251; empty switches the prefix off.
     void SetName(const TString& name);
 
-protected:
+  protected:
     ~LogBase() = default;
 
-private:
+  private:
     std::string name;
 };
 
 // The log every user instantiates: counted while it lives; opens "log.txt" when no file is open.
 class SimpleLog final : public LogBase {
-public:
+  public:
     SimpleLog();
     ~SimpleLog();
     // A copy would release a share it never took.

@@ -13,7 +13,8 @@ constexpr DWORD FriendlyNameBytes = 1000;
 
 // Lower case by the C library's wide rule, unit by unit.
 TString LowerCase(TString text) {
-    for (WCHAR& unit : text) unit = static_cast<WCHAR>(std::towlower(static_cast<wint_t>(unit)));
+    for (WCHAR& unit : text)
+        unit = static_cast<WCHAR>(std::towlower(static_cast<wint_t>(unit)));
     return text;
 }
 
@@ -69,11 +70,13 @@ std::vector<TString> EnumComPorts() {
 void ScanForPorts(PortTable& table, const PortFactory& factory, const TString& selection) {
     // Holds the log file open for the scan, so closing the last port does not end and restart it.
     SimpleLog scanLog;
-    for (auto& entry : table) entry.second->present = false;
+    for (auto& entry : table)
+        entry.second->present = false;
     if (selection == TString(u"none")) {
         // add nothing: every candidate closes below
     } else if (selection.empty()) {
-        for (const TString& name : EnumComPorts()) AddPort(table, factory, name);
+        for (const TString& name : EnumComPorts())
+            AddPort(table, factory, name);
     } else {
         AddPort(table, factory, selection);
     }

@@ -18,7 +18,8 @@ struct PortNameHash {
 using PortTable = std::unordered_map<TString, ComPortBase*, PortNameHash>;
 
 // Makes the port object that takes over an opened handle.
-using PortFactory = std::function<ComPortBase*(HANDLE handle, const TString& portName, const TString& friendlyName)>;
+using PortFactory =
+    std::function<ComPortBase*(HANDLE handle, const TString& portName, const TString& friendlyName)>;
 
 // "\\.\" + name, read and write, not shared; INVALID_HANDLE_VALUE when it does not open.
 HANDLE OpenComPort(const TString& name);

@@ -9,7 +9,7 @@
 #include "platform/win32/types.h"
 
 class TimeValue {
-public:
+  public:
     constexpr TimeValue(unsigned low, unsigned high) : low(low), high(high) {}
     TimeValue(const TimeValue&) = default;
     TimeValue(const FILETIME& fileTime) : low(fileTime.dwLowDateTime), high(fileTime.dwHighDateTime) {}

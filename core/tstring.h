@@ -11,11 +11,11 @@
 // Code pages as the conversions take them.
 constexpr int CodePageCyrillic = 1251;
 constexpr int CodePageUtf8 = 65001;
-constexpr int CodePageUtf16 = 1200;  // raw UTF-16 little-endian bytes, copied as they stand
-constexpr int CodePagePercent = 0;   // only for std::string: percent-decoded bytes read as UTF-8
+constexpr int CodePageUtf16 = 1200; // raw UTF-16 little-endian bytes, copied as they stand
+constexpr int CodePagePercent = 0;  // only for std::string: percent-decoded bytes read as UTF-8
 
 class TString : public std::basic_string<WCHAR> {
-public:
+  public:
     using Base = std::basic_string<WCHAR>;
 
     TString() = default;

@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+bash scripts/check-format.sh
 for preset in default asan; do
   echo "=== preset ${preset}"
   cmake --preset "$preset" >/dev/null

@@ -15,8 +15,8 @@ bool LoaderComPort::Open(const char* devicePath, std::uint32_t baud) {
         CloseHandle(handle);
         handle = INVALID_HANDLE_VALUE;
     }
-    handle = CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+    handle = CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
     if (!IsOpen()) return false;
     bool queues = SetupComm(handle, 1024, 1024);
     // From zeros, not from the driver's state: nothing of an earlier user's settings survives.
@@ -40,7 +40,9 @@ BOOL LoaderComPort::SetTimeouts(std::uint32_t interval, std::uint32_t multiplier
     return SetCommTimeouts(handle, &timeouts);
 }
 
-bool LoaderComPort::Purge() { return IsOpen() && PurgeComm(handle, PURGE_TXCLEAR | PURGE_RXCLEAR); }
+bool LoaderComPort::Purge() {
+    return IsOpen() && PurgeComm(handle, PURGE_TXCLEAR | PURGE_RXCLEAR);
+}
 
 void LoaderComPort::Close() {
     if (IsOpen()) {

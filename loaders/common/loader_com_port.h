@@ -7,7 +7,7 @@
 #include "platform/win32/types.h"
 
 class LoaderComPort {
-public:
+  public:
     LoaderComPort();
     ~LoaderComPort();
     LoaderComPort(const LoaderComPort&) = delete;

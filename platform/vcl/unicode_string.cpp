@@ -22,7 +22,9 @@ UnicodeString UnicodeString::FromUtf8(std::string_view bytes) {
     return UnicodeString(win32::Utf8ToUtf16Lenient(bytes));
 }
 
-std::string UnicodeString::ToUtf8() const { return win32::Utf16ToUtf8Lenient(text); }
+std::string UnicodeString::ToUtf8() const {
+    return win32::Utf16ToUtf8Lenient(text);
+}
 
 int UnicodeString::Pos(const UnicodeString& part) const {
     std::size_t found = text.find(part.text);

@@ -8,11 +8,12 @@ namespace win32 {
 namespace {
 
 class MonotonicClock : public Clock {
-public:
+  public:
     std::uint64_t NowMs() override {
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
-        return static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+        return static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+               static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
     }
 
     void SleepMs(DWORD ms) override {
@@ -36,10 +37,16 @@ Clock& CurrentClock() {
     return clock ? *clock : SystemClock();
 }
 
-void SetClock(Clock* clock) { installed.store(clock, std::memory_order_release); }
+void SetClock(Clock* clock) {
+    installed.store(clock, std::memory_order_release);
+}
 
 } // namespace win32
 
-DWORD GetTickCount() { return static_cast<DWORD>(win32::CurrentClock().NowMs()); }
+DWORD GetTickCount() {
+    return static_cast<DWORD>(win32::CurrentClock().NowMs());
+}
 
-void Sleep(DWORD ms) { win32::CurrentClock().SleepMs(ms); }
+void Sleep(DWORD ms) {
+    win32::CurrentClock().SleepMs(ms);
+}

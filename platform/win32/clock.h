@@ -9,7 +9,7 @@
 namespace win32 {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Milliseconds on a monotonic scale with an arbitrary origin.
     virtual std::uint64_t NowMs() = 0;

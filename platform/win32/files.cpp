@@ -4,8 +4,8 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/win32/last_error.h"
@@ -19,7 +19,7 @@ namespace {
 constexpr long long UnixEpochIn1601Seconds = 11644473600LL;
 
 class DiskFile : public IoObject {
-public:
+  public:
     explicit DiskFile(int fd) : fd(fd) {}
 
     BOOL Read(void* buffer, DWORD size, DWORD* done) override {
@@ -49,7 +49,7 @@ public:
 
     bool Stat(struct stat& info) const { return ::fstat(fd, &info) == 0 || (FailWithErrno(), false); }
 
-private:
+  private:
     int fd;
 };
 
@@ -58,12 +58,18 @@ int OpenFlags(DWORD access, DWORD creation) {
     bool reads = access & GENERIC_READ, writes = access & GENERIC_WRITE;
     flags |= reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
     switch (creation) {
-    case CREATE_NEW: return flags | O_CREAT | O_EXCL;
-    case CREATE_ALWAYS: return flags | O_CREAT | O_TRUNC;
-    case OPEN_EXISTING: return flags;
-    case OPEN_ALWAYS: return flags | O_CREAT;
-    case TRUNCATE_EXISTING: return flags | O_TRUNC;
-    default: return -1;
+    case CREATE_NEW:
+        return flags | O_CREAT | O_EXCL;
+    case CREATE_ALWAYS:
+        return flags | O_CREAT | O_TRUNC;
+    case OPEN_EXISTING:
+        return flags;
+    case OPEN_ALWAYS:
+        return flags | O_CREAT;
+    case TRUNCATE_EXISTING:
+        return flags | O_TRUNC;
+    default:
+        return -1;
     }
 }
 
@@ -84,7 +90,7 @@ HANDLE OpenDiskFile(LPCWSTR name, DWORD access, DWORD creation) {
         FailWith(ErrnoToFileError(errno));
         return INVALID_HANDLE_VALUE;
     }
-    struct stat info{};
+    struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) { // Windows refuses to open folders as files
         ::close(fd);
         FailWith(ERROR_ACCESS_DENIED);
@@ -95,8 +101,9 @@ HANDLE OpenDiskFile(LPCWSTR name, DWORD access, DWORD creation) {
 }
 
 FILETIME UnixTimeToFileTime(long long seconds, long nanoseconds) {
-    unsigned long long count = static_cast<unsigned long long>(seconds + UnixEpochIn1601Seconds) * 10000000ULL +
-                               static_cast<unsigned long long>(nanoseconds / 100);
+    unsigned long long count =
+        static_cast<unsigned long long>(seconds + UnixEpochIn1601Seconds) * 10000000ULL +
+        static_cast<unsigned long long>(nanoseconds / 100);
     return FILETIME{static_cast<DWORD>(count), static_cast<DWORD>(count >> 32)};
 }
 
@@ -133,7 +140,7 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* security, DWORD
 
 DWORD GetFileSize(HANDLE file, LPDWORD high) {
     auto disk = win32::LookupHandleAs<win32::DiskFile>(file);
-    struct stat info{};
+    struct stat info {};
     if (!disk || !disk->Stat(info)) return INVALID_FILE_SIZE;
     auto size = static_cast<unsigned long long>(info.st_size);
     if (high) *high = static_cast<DWORD>(size >> 32);
@@ -143,7 +150,7 @@ DWORD GetFileSize(HANDLE file, LPDWORD high) {
 
 BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* access, FILETIME* lastWrite) {
     auto disk = win32::LookupHandleAs<win32::DiskFile>(file);
-    struct stat info{};
+    struct stat info {};
     if (!disk || !disk->Stat(info)) return FALSE;
     // Linux keeps no creation time in stat; the status change time is the nearest there is.
     if (creation) *creation = win32::UnixTimeToFileTime(info.st_ctim.tv_sec, info.st_ctim.tv_nsec);
@@ -154,7 +161,8 @@ BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* access, FILETIME* la
 
 BOOL DeleteFileW(LPCWSTR name) {
     if (!name) return win32::FailWith(ERROR_INVALID_PARAMETER);
-    if (::unlink(win32::PathToUtf8(name).c_str()) != 0) return win32::FailWith(win32::ErrnoToFileError(errno));
+    if (::unlink(win32::PathToUtf8(name).c_str()) != 0)
+        return win32::FailWith(win32::ErrnoToFileError(errno));
     return TRUE;
 }
 
@@ -163,7 +171,8 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
     char path[PATH_MAX + 1];
     ssize_t length = ::readlink("/proc/self/exe", path, PATH_MAX);
     if (length < 0) return win32::FailWithErrno();
-    std::u16string wide = win32::Utf8ToUtf16(std::string_view(path, static_cast<std::size_t>(length))).value_or(u"");
+    std::u16string wide =
+        win32::Utf8ToUtf16(std::string_view(path, static_cast<std::size_t>(length))).value_or(u"");
     if (size == 0) return win32::FailWith(ERROR_INSUFFICIENT_BUFFER);
     if (wide.size() >= size) {
         std::memcpy(buffer, wide.data(), (size - 1) * sizeof(WCHAR));

@@ -21,7 +21,9 @@ HandleTable& Table() {
     return table;
 }
 
-std::uintptr_t Key(HANDLE handle) { return reinterpret_cast<std::uintptr_t>(handle); }
+std::uintptr_t Key(HANDLE handle) {
+    return reinterpret_cast<std::uintptr_t>(handle);
+}
 
 } // namespace
 
@@ -37,7 +39,8 @@ DWORD WaitForTimeOut(DWORD ms) {
         return WAIT_FAILED;
     }
     if (ms == INFINITE) {
-        for (;;) clock.SleepMs(INFINITE - 1);
+        for (;;)
+            clock.SleepMs(INFINITE - 1);
     }
     clock.SleepMs(ms);
     return WAIT_TIMEOUT;
@@ -63,7 +66,9 @@ std::shared_ptr<KernelObject> LookupHandle(HANDLE handle) {
     return found->second;
 }
 
-void LookupHandleFailed() { FailWith(ERROR_INVALID_HANDLE); }
+void LookupHandleFailed() {
+    FailWith(ERROR_INVALID_HANDLE);
+}
 
 } // namespace win32
 

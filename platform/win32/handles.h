@@ -16,7 +16,7 @@ constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 namespace win32 {
 
 class KernelObject {
-public:
+  public:
     virtual ~KernelObject() = default;
     // Waits up to `ms` (INFINITE: no limit); WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED.
     // Objects that cannot be waited on fail with ERROR_INVALID_HANDLE, as Windows does.

@@ -18,11 +18,13 @@ template <class Call> BOOL WithIoObject(HANDLE handle, LPDWORD done, void* overl
 } // namespace
 
 BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD size, LPDWORD done, void* overlapped) {
-    return WithIoObject(handle, done, overlapped,
-                        [&](win32::IoObject& object, DWORD* moved) { return object.Read(buffer, size, moved); });
+    return WithIoObject(handle, done, overlapped, [&](win32::IoObject& object, DWORD* moved) {
+        return object.Read(buffer, size, moved);
+    });
 }
 
 BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD size, LPDWORD done, void* overlapped) {
-    return WithIoObject(handle, done, overlapped,
-                        [&](win32::IoObject& object, DWORD* moved) { return object.Write(buffer, size, moved); });
+    return WithIoObject(handle, done, overlapped, [&](win32::IoObject& object, DWORD* moved) {
+        return object.Write(buffer, size, moved);
+    });
 }

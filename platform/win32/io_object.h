@@ -6,7 +6,7 @@
 namespace win32 {
 
 class IoObject : public KernelObject {
-public:
+  public:
     // Both set *done to what was moved and follow Win32's result rules for their kind.
     virtual BOOL Read(void* buffer, DWORD size, DWORD* done) = 0;
     virtual BOOL Write(const void* buffer, DWORD size, DWORD* done) = 0;

@@ -6,13 +6,19 @@ namespace {
 thread_local DWORD lastError = ERROR_SUCCESS;
 }
 
-DWORD GetLastError() { return lastError; }
+DWORD GetLastError() {
+    return lastError;
+}
 
-void SetLastError(DWORD error) { lastError = error; }
+void SetLastError(DWORD error) {
+    lastError = error;
+}
 
 namespace win32 {
 
-BOOL FailWithErrno() { return FailWithErrno(errno); }
+BOOL FailWithErrno() {
+    return FailWithErrno(errno);
+}
 
 BOOL FailWithErrno(int errnoValue) {
     lastError = static_cast<DWORD>(errnoValue);

@@ -21,7 +21,7 @@ using LPMSG = MSG*;
 namespace win32 {
 
 class MessagePump {
-public:
+  public:
     virtual ~MessagePump() = default;
     // Without blocking: fills `message` with the next waiting message for `window` (null: any)
     // whose number lies in first..last (both 0: any) and, with PM_REMOVE, takes it out of the

@@ -41,7 +41,8 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return names;
-    while (dirent* entry = ::readdir(dir)) names.emplace_back(entry->d_name);
+    while (dirent* entry = ::readdir(dir))
+        names.emplace_back(entry->d_name);
     ::closedir(dir);
     return names;
 }
@@ -54,7 +55,7 @@ std::string FirstLine(const std::string& path) {
 }
 
 bool IsCharDevice(const std::string& path) {
-    struct stat info{};
+    struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode);
 }
 
@@ -66,8 +67,10 @@ std::string CleanDescription(std::string text) {
         if (c == ')') c = ']';
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
     }
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    while (!text.empty() && text.front() == ' ') text.erase(text.begin());
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    while (!text.empty() && text.front() == ' ')
+        text.erase(text.begin());
     if (text.size() > LongestDescription) text.resize(LongestDescription);
     return text.empty() ? GenericDescription : text;
 }
@@ -115,7 +118,8 @@ bool ParseComDeviceName(const char16_t* name, unsigned* number) {
     std::u16string text(name);
     if (text.compare(0, 4, Prefix) != 0 || text.size() < 8 || text.size() > 9) return false;
     std::string letters;
-    for (std::size_t i = 4; i < 7; ++i) letters += static_cast<char>(text[i] | 0x20);
+    for (std::size_t i = 4; i < 7; ++i)
+        letters += static_cast<char>(text[i] | 0x20);
     if (letters != "com" || text[7] == u'0') return false;
     unsigned value = 0;
     for (std::size_t i = 7; i < text.size(); ++i) {
@@ -179,7 +183,7 @@ std::string ResolveComPort(unsigned number) {
     std::string folder = PortMapFolder();
     if (!folder.empty()) {
         std::string entry = folder + "/COM" + std::to_string(number);
-        struct stat info{};
+        struct stat info {};
         if (::lstat(entry.c_str(), &info) == 0) return entry;
     }
     const DeviceRoots& roots = RealDeviceRoots();
@@ -189,7 +193,8 @@ std::string ResolveComPort(unsigned number) {
 std::vector<ComPortDevice> ListComPorts() {
     std::vector<ComPortDevice> ports = ListMappedPorts(PortMapFolder());
     std::set<unsigned> mapped;
-    for (const auto& port : ports) mapped.insert(port.number);
+    for (const auto& port : ports)
+        mapped.insert(port.number);
     const DeviceRoots& roots = RealDeviceRoots();
     for (auto& port : ListTtyPorts(roots.sysClassTty, roots.dev))
         if (!mapped.count(port.number)) ports.push_back(std::move(port));

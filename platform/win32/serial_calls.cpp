@@ -13,12 +13,18 @@ namespace {
 
 using win32::SerialPort;
 
-std::shared_ptr<SerialPort> Port(HANDLE handle) { return win32::LookupHandleAs<SerialPort>(handle); }
+std::shared_ptr<SerialPort> Port(HANDLE handle) {
+    return win32::LookupHandleAs<SerialPort>(handle);
+}
 
-BOOL FailIo() { return win32::FailWith(errno == EIO ? ERROR_DEVICE_NOT_CONNECTED : static_cast<DWORD>(errno)); }
+BOOL FailIo() {
+    return win32::FailWith(errno == EIO ? ERROR_DEVICE_NOT_CONNECTED : static_cast<DWORD>(errno));
+}
 
 // Raises or drops modem lines; fails on a tty without them (a pseudo-terminal).
-bool SetModemLines(int fd, int lines, bool raise) { return ::ioctl(fd, raise ? TIOCMBIS : TIOCMBIC, &lines) == 0; }
+bool SetModemLines(int fd, int lines, bool raise) {
+    return ::ioctl(fd, raise ? TIOCMBIS : TIOCMBIC, &lines) == 0;
+}
 
 } // namespace
 
@@ -108,13 +114,26 @@ BOOL EscapeCommFunction(HANDLE handle, DWORD function) {
     int fd = port->Fd();
     bool done;
     switch (function) {
-    case SETDTR: done = SetModemLines(fd, TIOCM_DTR, true); break;
-    case CLRDTR: done = SetModemLines(fd, TIOCM_DTR, false); break;
-    case SETRTS: done = SetModemLines(fd, TIOCM_RTS, true); break;
-    case CLRRTS: done = SetModemLines(fd, TIOCM_RTS, false); break;
-    case SETBREAK: done = ::ioctl(fd, TIOCSBRK) == 0; break;
-    case CLRBREAK: done = ::ioctl(fd, TIOCCBRK) == 0; break;
-    default: return win32::FailWith(ERROR_INVALID_PARAMETER);
+    case SETDTR:
+        done = SetModemLines(fd, TIOCM_DTR, true);
+        break;
+    case CLRDTR:
+        done = SetModemLines(fd, TIOCM_DTR, false);
+        break;
+    case SETRTS:
+        done = SetModemLines(fd, TIOCM_RTS, true);
+        break;
+    case CLRRTS:
+        done = SetModemLines(fd, TIOCM_RTS, false);
+        break;
+    case SETBREAK:
+        done = ::ioctl(fd, TIOCSBRK) == 0;
+        break;
+    case CLRBREAK:
+        done = ::ioctl(fd, TIOCCBRK) == 0;
+        break;
+    default:
+        return win32::FailWith(ERROR_INVALID_PARAMETER);
     }
     return done ? TRUE : FailIo();
 }

@@ -11,7 +11,7 @@
 namespace win32 {
 
 class SerialPort : public IoObject {
-public:
+  public:
     explicit SerialPort(int fd) : fd(fd) {}
     // A handle never closed (a program that just exits) still gives up the tty's exclusive flag.
     ~SerialPort() override;
@@ -28,7 +28,7 @@ public:
     DWORD dtrControl = DTR_CONTROL_ENABLE;
     DWORD rtsControl = RTS_CONTROL_ENABLE;
 
-private:
+  private:
     int fd;
     std::mutex lock;
     COMMTIMEOUTS timeouts{};

@@ -11,28 +11,36 @@ struct RateRow {
 };
 
 constexpr RateRow Rates[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
-    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
+    {50, B50},         {75, B75},         {110, B110},         {134, B134},       {150, B150},
+    {200, B200},       {300, B300},       {600, B600},         {1200, B1200},     {1800, B1800},
+    {2400, B2400},     {4800, B4800},     {9600, B9600},       {19200, B19200},   {38400, B38400},
+    {57600, B57600},   {115200, B115200}, {230400, B230400},   {460800, B460800}, {500000, B500000},
     {576000, B576000}, {921600, B921600}, {1000000, B1000000},
 };
 
 tcflag_t ByteSizeFlag(BYTE size) {
     switch (size) {
-    case 5: return CS5;
-    case 6: return CS6;
-    case 7: return CS7;
-    default: return CS8;
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    default:
+        return CS8;
     }
 }
 
 BYTE FlagByteSize(tcflag_t flags) {
     switch (flags & CSIZE) {
-    case CS5: return 5;
-    case CS6: return 6;
-    case CS7: return 7;
-    default: return 8;
+    case CS5:
+        return 5;
+    case CS6:
+        return 6;
+    case CS7:
+        return 7;
+    default:
+        return 8;
     }
 }
 
@@ -44,11 +52,16 @@ BYTE FlagParity(tcflag_t flags) {
 
 tcflag_t ParityFlags(BYTE parity) {
     switch (parity) {
-    case ODDPARITY: return PARENB | PARODD;
-    case EVENPARITY: return PARENB;
-    case MARKPARITY: return PARENB | PARODD | CMSPAR;
-    case SPACEPARITY: return PARENB | CMSPAR;
-    default: return 0;
+    case ODDPARITY:
+        return PARENB | PARODD;
+    case EVENPARITY:
+        return PARENB;
+    case MARKPARITY:
+        return PARENB | PARODD | CMSPAR;
+    case SPACEPARITY:
+        return PARENB | CMSPAR;
+    default:
+        return 0;
     }
 }
 
@@ -58,8 +71,8 @@ BOOL CheckDcb(const DCB& dcb) {
     // One and a half stop bits exist only with five data bits, and two never do with five.
     if ((dcb.StopBits == ONE5STOPBITS) != (dcb.ByteSize == 5) && dcb.StopBits != ONESTOPBIT)
         return FailWith(ERROR_INVALID_PARAMETER);
-    if (dcb.fDtrControl == DTR_CONTROL_HANDSHAKE || dcb.fRtsControl == RTS_CONTROL_TOGGLE || dcb.fOutxDsrFlow ||
-        dcb.fDsrSensitivity)
+    if (dcb.fDtrControl == DTR_CONTROL_HANDSHAKE || dcb.fRtsControl == RTS_CONTROL_TOGGLE ||
+        dcb.fOutxDsrFlow || dcb.fDsrSensitivity)
         return FailWith(ERROR_NOT_SUPPORTED);
     return TRUE;
 }
@@ -103,7 +116,8 @@ void TermiosToDcb(const termios& settings, DCB& dcb) {
     dcb.fInX = (settings.c_iflag & IXOFF) ? 1 : 0;
     dcb.ByteSize = FlagByteSize(settings.c_cflag);
     dcb.Parity = FlagParity(settings.c_cflag);
-    dcb.StopBits = (settings.c_cflag & CSTOPB) ? (dcb.ByteSize == 5 ? ONE5STOPBITS : TWOSTOPBITS) : ONESTOPBIT;
+    dcb.StopBits =
+        (settings.c_cflag & CSTOPB) ? (dcb.ByteSize == 5 ? ONE5STOPBITS : TWOSTOPBITS) : ONESTOPBIT;
     dcb.XonChar = static_cast<char>(settings.c_cc[VSTART]);
     dcb.XoffChar = static_cast<char>(settings.c_cc[VSTOP]);
 }

@@ -19,7 +19,7 @@ struct PortRecord {
 
 // Lives behind an HDEVINFO in the handle table, so a stale set is refused rather than read.
 class DeviceInfoSet : public KernelObject {
-public:
+  public:
     GUID classGuid{};
     std::vector<PortRecord> ports;
 };
@@ -72,7 +72,8 @@ HDEVINFO SetupDiGetClassDevsW(const GUID* classGuid, LPCWSTR enumerator, HWND, D
 BOOL SetupDiEnumDeviceInfo(HDEVINFO handle, DWORD index, SP_DEVINFO_DATA* device) {
     auto set = win32::LookupHandleAs<win32::DeviceInfoSet>(handle);
     if (!set) return FALSE;
-    if (!device || device->cbSize != sizeof(SP_DEVINFO_DATA)) return win32::FailWith(ERROR_INVALID_USER_BUFFER);
+    if (!device || device->cbSize != sizeof(SP_DEVINFO_DATA))
+        return win32::FailWith(ERROR_INVALID_USER_BUFFER);
     if (index >= set->ports.size()) return win32::FailWith(ERROR_NO_MORE_ITEMS);
     device->ClassGuid = set->classGuid;
     device->DevInst = index + 1;

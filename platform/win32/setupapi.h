@@ -22,7 +22,8 @@ constexpr DWORD ERROR_INVALID_DATA = 13;
 constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
 
 // {4d36e978-e325-11ce-bfc1-08002be10318}
-constexpr GUID GUID_DEVCLASS_PORTS = {0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+constexpr GUID GUID_DEVCLASS_PORTS = {
+    0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 
 // Reserved is pointer-sized on Windows; here it is a DWORD so that the record keeps its 32-bit size
 // of 28 bytes, which callers put in cbSize.

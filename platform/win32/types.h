@@ -61,4 +61,6 @@ struct GUID {
 
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 
-constexpr WORD MAKEWORD(BYTE low, BYTE high) { return static_cast<WORD>(low | (high << 8)); }
+constexpr WORD MAKEWORD(BYTE low, BYTE high) {
+    return static_cast<WORD>(low | (high << 8));
+}

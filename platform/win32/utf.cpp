@@ -23,8 +23,12 @@ void AppendUtf8(std::string& out, char32_t code) {
     }
 }
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 // Decodes one code point at `i`; -1 for an ill-formed unit (i then steps past it).
 long NextCodePoint(std::u16string_view text, std::size_t& i) {
@@ -58,7 +62,11 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view bytes) {
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
         unsigned char lead = static_cast<unsigned char>(bytes[i]);
-        int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
+        int extra = lead < 0x80             ? 0
+                    : (lead & 0xE0) == 0xC0 ? 1
+                    : (lead & 0xF0) == 0xE0 ? 2
+                    : (lead & 0xF8) == 0xF0 ? 3
+                                            : -1;
         if (extra < 0 || bytes.size() - i <= static_cast<std::size_t>(extra)) return std::nullopt;
         char32_t code = extra == 0 ? lead : lead & (0x3F >> extra);
         for (int k = 1; k <= extra; ++k) {
@@ -67,7 +75,8 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view bytes) {
             code = (code << 6) | (next & 0x3F);
         }
         static constexpr char32_t smallest[] = {0, 0x80, 0x800, 0x10000};
-        if (code < smallest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
+        if (code < smallest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return std::nullopt;
         if (code >= 0x10000) {
             out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
             out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
@@ -111,6 +120,8 @@ std::u16string Utf8ToUtf16Lenient(std::string_view bytes) {
     return out;
 }
 
-std::string PathToUtf8(const char16_t* path) { return Utf16ToUtf8Lenient(path ? path : u""); }
+std::string PathToUtf8(const char16_t* path) {
+    return Utf16ToUtf8Lenient(path ? path : u"");
+}
 
 } // namespace win32

@@ -2,7 +2,6 @@
 // bytes paced at the line's baud and a fixed flash write time per block. The figure of merit is
 // loader time / (wire time + device write time); 1.0 is a loader that adds nothing.
 
-
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>

@@ -16,7 +16,7 @@ using testing_support::EmulatorLine;
 using testing_support::PortMap;
 
 class CountingPort : public ComPortBase {
-public:
+  public:
     using ComPortBase::ComPortBase;
     void OnReceive(std::int32_t count) override { received += count; }
     std::int64_t received = 0;
@@ -32,7 +32,8 @@ void CheckInputOnIdlePort(benchmark::State& state) {
         return;
     }
     CountingPort port(handle, TString("COM1"), TString("Emulated sensor (COM1)"), 19200, 0);
-    for (auto _ : state) port.CheckInput();
+    for (auto _ : state)
+        port.CheckInput();
     if (port.received != 0) state.SkipWithError("an idle port reported input");
 }
 BENCHMARK(CheckInputOnIdlePort);
@@ -42,7 +43,8 @@ void RoundTripOneKibibyte(benchmark::State& state) {
     EmulatorLine line(map, {.comNumber = 1, .echo = true});
     line.Start();
     std::string path = "\\\\.\\" + line.ComName();
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     DCB dcb{};
     GetCommState(handle, &dcb);
     dcb.BaudRate = CBR_115200;
@@ -50,7 +52,8 @@ void RoundTripOneKibibyte(benchmark::State& state) {
     COMMTIMEOUTS timeouts{0, 0, 5000, 0, 5000};
     SetCommTimeouts(handle, &timeouts);
     std::string out(1024, '\0'), in(1024, '\0');
-    for (std::size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char>(i * 7);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char>(i * 7);
     for (auto _ : state) {
         DWORD written = 0, read = 0;
         if (!WriteFile(handle, out.data(), 1024, &written, nullptr) ||

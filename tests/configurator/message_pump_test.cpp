@@ -29,7 +29,7 @@ TEST(MessagePump, WaitingWithMessagesRunsTheWindowsTimers) {
 
     runs = 0;
     ProcessMessages();
-    EXPECT_EQ(runs, 0);  // nothing due: the pump returns at once
+    EXPECT_EQ(runs, 0); // nothing due: the pump returns at once
     clock.Advance(20);
     ProcessMessages();
     EXPECT_EQ(runs, 1);

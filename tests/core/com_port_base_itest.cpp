@@ -20,7 +20,7 @@ using testing_support::TemporaryCurrentFolder;
 
 // Records what OnReceive was told and reads the bytes, as the sensor link does.
 class RecordingPort : public ComPortBase {
-public:
+  public:
     using ComPortBase::ComPortBase;
     void OnReceive(std::int32_t count) override {
         counts.push_back(count);
@@ -47,7 +47,9 @@ std::vector<std::string> LogLines(const TemporaryCurrentFolder& folder) {
     return lines;
 }
 
-HANDLE Open(const char* name) { return OpenComPort(TString(name)); }
+HANDLE Open(const char* name) {
+    return OpenComPort(TString(name));
+}
 
 TEST(ComPortBase, ConfiguresLogsAndChangesSpeed) {
     TemporaryCurrentFolder folder;
@@ -80,10 +82,10 @@ TEST(ComPortBase, ConfiguresLogsAndChangesSpeed) {
         delete port;
         EXPECT_NE(Open("COM3"), INVALID_HANDLE_VALUE) << "the destructor closes the handle";
     }
-    EXPECT_EQ(LogLines(folder), (std::vector<std::string>{"COM3:\topened", "COM3:\tSetting speed:\t19200",
-                                                          "COM3:\tError: SetCommState - 87",
-                                                          "COM3:\tSetting speed:\t12345", "COM3:\tclosed",
-                                                          "Closing logs"}));
+    EXPECT_EQ(LogLines(folder),
+              (std::vector<std::string>{"COM3:\topened", "COM3:\tSetting speed:\t19200",
+                                        "COM3:\tError: SetCommState - 87", "COM3:\tSetting speed:\t12345",
+                                        "COM3:\tclosed", "Closing logs"}));
 }
 
 TEST(ComPortBase, FailingSetupCallsAreLoggedAndTheWorkGoesOn) {
@@ -95,12 +97,13 @@ TEST(ComPortBase, FailingSetupCallsAreLoggedAndTheWorkGoesOn) {
         EXPECT_TRUE(port.counts.empty());
         RecordingPort unnamed(INVALID_HANDLE_VALUE, TString(), TString(), 9600, 0);
     }
-    EXPECT_EQ(LogLines(folder),
-              (std::vector<std::string>{"COM9:\tError: GetCommState - 6", "COM9:\tError: SetCommState - 6",
-                                        "COM9:\tError: SetupComm - 6", "COM9:\topened", "Error: GetCommState - 6",
-                                        "Error: SetCommState - 6", "Error: SetupComm - 6", "opened",
-                                        "Error: CloseHandle handle - 6", "closed", "COM9:\tError: CloseHandle handle - 6",
-                                        "COM9:\tclosed", "Closing logs"}));
+    EXPECT_EQ(
+        LogLines(folder),
+        (std::vector<std::string>{"COM9:\tError: GetCommState - 6", "COM9:\tError: SetCommState - 6",
+                                  "COM9:\tError: SetupComm - 6", "COM9:\topened", "Error: GetCommState - 6",
+                                  "Error: SetCommState - 6", "Error: SetupComm - 6", "opened",
+                                  "Error: CloseHandle handle - 6", "closed",
+                                  "COM9:\tError: CloseHandle handle - 6", "COM9:\tclosed", "Closing logs"}));
 }
 
 TEST(ComPortBase, CheckInputHandsOverOnlyWaitingBytes) {
@@ -110,11 +113,13 @@ TEST(ComPortBase, CheckInputHandsOverOnlyWaitingBytes) {
     HANDLE handle = Open("COM2");
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     RecordingPort port(handle, TString("COM2"), TString("Emulated sensor (COM2)"), 19200, 0);
-    for (int i = 0; i < 100; ++i) port.CheckInput();
+    for (int i = 0; i < 100; ++i)
+        port.CheckInput();
     EXPECT_TRUE(port.counts.empty());
     line.Send(std::string("\x3E\x00\x33", 3));
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (port.counts.empty() && std::chrono::steady_clock::now() < deadline) port.CheckInput();
+    while (port.counts.empty() && std::chrono::steady_clock::now() < deadline)
+        port.CheckInput();
     ASSERT_EQ(port.counts, std::vector<std::int32_t>{3});
     EXPECT_EQ(port.bytes, std::string("\x3E\x00\x33", 3));
     port.CheckInput();

@@ -17,7 +17,7 @@ using testing_support::PortMap;
 using testing_support::TemporaryCurrentFolder;
 
 class IdlePort : public ComPortBase {
-public:
+  public:
     using ComPortBase::ComPortBase;
     void OnReceive(std::int32_t) override {}
 };
@@ -25,12 +25,14 @@ public:
 struct Scanner {
     PortTable table;
     int made = 0;
-    PortFactory factory = [this](HANDLE handle, const TString& name, const TString& friendly) -> ComPortBase* {
+    PortFactory factory = [this](HANDLE handle, const TString& name,
+                                 const TString& friendly) -> ComPortBase* {
         ++made;
         return new IdlePort(handle, name, friendly, 19200, 0);
     };
     ~Scanner() {
-        for (auto& entry : table) delete entry.second;
+        for (auto& entry : table)
+            delete entry.second;
     }
     void Scan(const char16_t* selection) { ScanForPorts(table, factory, TString(selection)); }
     // The table's port names among those given (the machine may have real ports too).
@@ -62,9 +64,9 @@ TEST(PortScan, EnumerationSkipsParallelAndBluetoothPorts) {
     for (unsigned i = 0; i < std::size(descriptions); ++i)
         lines.push_back(std::make_unique<EmulatorLine>(
             map, EmulatorLine::Options{.comNumber = 60 + i, .description = descriptions[i]}));
-    EXPECT_EQ(Ours(EnumComPorts(), "Emu "), (std::vector<std::string>{"Emu serial (COM60)",
-                                                                       "Emu lpt bridge (COM65)",
-                                                                       "Emu [USB] adapter (COM66)"}));
+    EXPECT_EQ(Ours(EnumComPorts(), "Emu "),
+              (std::vector<std::string>{"Emu serial (COM60)", "Emu lpt bridge (COM65)",
+                                        "Emu [USB] adapter (COM66)"}));
 }
 
 TEST(PortScan, TableFollowsPortsThatComeAndGo) {
@@ -76,7 +78,8 @@ TEST(PortScan, TableFollowsPortsThatComeAndGo) {
     auto second = std::make_unique<EmulatorLine>(map, EmulatorLine::Options{.comNumber = 22});
     Scanner scanner;
     scanner.Scan(u"");
-    ASSERT_EQ(scanner.Names(), (std::set<std::string>{"COM21", "COM22"})) << "the machine's own ports stay shut";
+    ASSERT_EQ(scanner.Names(), (std::set<std::string>{"COM21", "COM22"}))
+        << "the machine's own ports stay shut";
     ComPortBase* kept = scanner.table.at(TString("COM21"));
     kept->pendingRequest = 0x33;
 
@@ -120,8 +123,8 @@ TEST(PortScan, KeyIsTheFirstParenthesisedText) {
     PortMap map;
     EmulatorLine line(map, {.comNumber = 5});
     Scanner scanner;
-    for (const char16_t* name : {u"No parentheses", u"COM5", u"Serial (USB) Port (COM5)", u"Open only (COM5",
-                                 u"Empty () (COM5)"})
+    for (const char16_t* name :
+         {u"No parentheses", u"COM5", u"Serial (USB) Port (COM5)", u"Open only (COM5", u"Empty () (COM5)"})
         AddPort(scanner.table, scanner.factory, TString(name));
     EXPECT_TRUE(scanner.table.empty());
     EXPECT_EQ(scanner.made, 0);

@@ -18,7 +18,9 @@ long long MsSince(Steady::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
 }
 
-const std::uint8_t* Bytes(const char* text) { return reinterpret_cast<const std::uint8_t*>(text); }
+const std::uint8_t* Bytes(const char* text) {
+    return reinterpret_cast<const std::uint8_t*>(text);
+}
 
 TEST(LoaderComPort, ClosedPortDoesNothingAndSaysSo) {
     PortMap map;

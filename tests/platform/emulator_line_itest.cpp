@@ -18,7 +18,8 @@ using Steady = std::chrono::steady_clock;
 
 HANDLE OpenPort(const std::string& name, DWORD baud) {
     std::string path = "\\\\.\\" + name;
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return handle;
     DCB dcb{};
     GetCommState(handle, &dcb);

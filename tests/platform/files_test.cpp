@@ -25,7 +25,8 @@ struct TempFolder {
 TEST(Files, WriteReadSizeTimeAndDelete) {
     TempFolder folder;
     std::u16string name = folder.Wide("данные.bin");
-    HANDLE out = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE out =
+        CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(out, INVALID_HANDLE_VALUE);
     DWORD done = 0;
     EXPECT_TRUE(WriteFile(out, "hello", 5, &done, nullptr));
@@ -44,14 +45,16 @@ TEST(Files, WriteReadSizeTimeAndDelete) {
 
     FILETIME written{};
     EXPECT_TRUE(GetFileTime(in, nullptr, nullptr, &written));
-    unsigned long long count = (static_cast<unsigned long long>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    unsigned long long count =
+        (static_cast<unsigned long long>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
     long long unixSeconds = static_cast<long long>(count / 10000000ULL) - 11644473600LL;
     EXPECT_LE(std::llabs(unixSeconds - static_cast<long long>(std::time(nullptr))), 5);
     EXPECT_TRUE(CloseHandle(in));
 
     EXPECT_TRUE(DeleteFileW(name.c_str()));
     SetLastError(0);
-    EXPECT_EQ(CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(DeleteFileW(name.c_str()));
 }
@@ -59,7 +62,8 @@ TEST(Files, WriteReadSizeTimeAndDelete) {
 TEST(Files, RefusesFoldersAndBadHandles) {
     TempFolder folder;
     std::u16string self = *win32::Utf8ToUtf16(folder.path);
-    EXPECT_EQ(CreateFileW(self.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CreateFileW(self.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetFileSize(INVALID_HANDLE_VALUE, nullptr), INVALID_FILE_SIZE);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     DWORD done = 9;
@@ -89,7 +93,8 @@ TEST(Utf, RoundTripsAndRefusesIllFormedInput) {
     EXPECT_EQ(*bytes, "Да \xF0\x9F\x98\x80 x");
     EXPECT_EQ(win32::Utf8ToUtf16(*bytes), text);
 
-    for (std::string bad : {"\xC0\xAF", "\xE0\x80\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xD0", "\x80", "a\xE2\x82"})
+    for (std::string bad :
+         {"\xC0\xAF", "\xE0\x80\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xD0", "\x80", "a\xE2\x82"})
         EXPECT_FALSE(win32::Utf8ToUtf16(bad)) << bad.size();
     EXPECT_FALSE(win32::Utf16ToUtf8(std::u16string(1, char16_t(0xD800))));
     EXPECT_FALSE(win32::Utf16ToUtf8(std::u16string(1, char16_t(0xDC00)) + u"a"));

@@ -70,11 +70,12 @@ TEST(PortEnumeration, PropertyBufferAndSetMisuseAreRefused) {
 
     BYTE small[4];
     DWORD required = 0;
-    EXPECT_FALSE(SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_FRIENDLYNAME, nullptr, small, sizeof small,
-                                                   &required));
+    EXPECT_FALSE(SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_FRIENDLYNAME, nullptr, small,
+                                                   sizeof small, &required));
     EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_GE(required, 2 * (std::u16string(u"X (COM4)").size() + 1));
-    EXPECT_FALSE(SetupDiGetDeviceRegistryPropertyW(set, &device, 0x77, nullptr, small, sizeof small, nullptr));
+    EXPECT_FALSE(
+        SetupDiGetDeviceRegistryPropertyW(set, &device, 0x77, nullptr, small, sizeof small, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
 
     ASSERT_TRUE(SetupDiDestroyDeviceInfoList(set));

@@ -47,10 +47,11 @@ TEST(PortNames, ParsesOnlyTheDeviceFormOfComNames) {
         bool ok;
         unsigned number;
     };
-    const Row rows[] = {{u"\\\\.\\COM1", true, 1},   {u"\\\\.\\com17", true, 17}, {u"\\\\.\\CoM99", true, 99},
-                        {u"\\\\.\\COM100", false, 0}, {u"\\\\.\\COM0", false, 0},  {u"\\\\.\\COM07", false, 0},
-                        {u"COM3", false, 0},          {u"\\\\.\\COM", false, 0},   {u"\\\\.\\COM3x", false, 0},
-                        {u"\\\\.\\LPT1", false, 0},   {u"/dev/ttyS0", false, 0}};
+    const Row rows[] = {
+        {u"\\\\.\\COM1", true, 1},    {u"\\\\.\\com17", true, 17}, {u"\\\\.\\CoM99", true, 99},
+        {u"\\\\.\\COM100", false, 0}, {u"\\\\.\\COM0", false, 0},  {u"\\\\.\\COM07", false, 0},
+        {u"COM3", false, 0},          {u"\\\\.\\COM", false, 0},   {u"\\\\.\\COM3x", false, 0},
+        {u"\\\\.\\LPT1", false, 0},   {u"/dev/ttyS0", false, 0}};
     for (const Row& row : rows) {
         unsigned number = 0;
         EXPECT_EQ(win32::ParseComDeviceName(row.name, &number), row.ok);
@@ -64,7 +65,7 @@ TEST(PortNames, ParsesOnlyTheDeviceFormOfComNames) {
 TEST(PortNames, FixedRuleGivesEachFamilyItsRange) {
     FakeTree tree;
     tree.AddTty("ttyS0", "", "serial8250", "4");
-    tree.AddTty("ttyS1", "", "serial8250", "0"); // phantom UART
+    tree.AddTty("ttyS1", "", "serial8250", "0");  // phantom UART
     tree.AddTty("ttyS16", "", "serial8250", "4"); // beyond the family's range
     tree.AddTty("ttyUSB0", "CP2102 USB to UART Bridge Controller", "cp210x");
     tree.AddTty("ttyUSB3", "", "ftdi_sio");

@@ -7,7 +7,9 @@ namespace {
 using testing_support::FrameFormat;
 using testing_support::RequestDecoder;
 
-std::string Hex(const std::string& bytes) { return testing_support::HexBytes(bytes); }
+std::string Hex(const std::string& bytes) {
+    return testing_support::HexBytes(bytes);
+}
 
 TEST(SensorFrames, EncodesBothFormatsWithTheirChecksums) {
     EXPECT_EQ(Hex(testing_support::EncodeRs485Request(0, 0x33, {})), "31 00 33 29");
@@ -28,7 +30,8 @@ TEST(SensorFrames, DecoderCutsRequestsOutOfAnyByteStream) {
     std::vector<testing_support::SensorFrame> frames;
     for (char byte : stream) {
         decoder.Feed(std::string(1, byte));
-        while (auto frame = decoder.Next()) frames.push_back(*frame);
+        while (auto frame = decoder.Next())
+            frames.push_back(*frame);
     }
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(decoder.Dropped(), 3u);

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "platform/win32/files.h"
@@ -30,7 +30,8 @@ struct MappedPort {
     HANDLE handle = INVALID_HANDLE_VALUE;
     MappedPort() {
         map.Map(5, pty.SlavePath());
-        handle = CreateFileW(u"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        handle =
+            CreateFileW(u"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     }
     ~MappedPort() {
         if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
@@ -72,7 +73,8 @@ TEST(SerialPort, OpensExclusivelyAcrossProcessesAndReopensAfterClose) {
     auto childOpens = [] {
         pid_t child = ::fork();
         if (child == 0) {
-            HANDLE h = CreateFileW(u"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            HANDLE h = CreateFileW(u"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                   nullptr);
             ::_exit(h == INVALID_HANDLE_VALUE ? 1 : 0);
         }
         int status = 0;
@@ -83,12 +85,14 @@ TEST(SerialPort, OpensExclusivelyAcrossProcessesAndReopensAfterClose) {
     ASSERT_TRUE(CloseHandle(port.handle));
     port.handle = INVALID_HANDLE_VALUE;
     EXPECT_TRUE(childOpens());
-    port.handle = CreateFileW(u"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    port.handle =
+        CreateFileW(u"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(port.handle, INVALID_HANDLE_VALUE);
 
     SetLastError(0);
-    EXPECT_EQ(CreateFileW(u"\\\\.\\COM6", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
-              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(
+        CreateFileW(u"\\\\.\\COM6", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+        INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
@@ -120,7 +124,8 @@ TEST(SerialPort, ExclusiveFlagHoldsForOthersAndIsGivenUpOnCloseOrExit) {
 
     // A program that opens the port and exits without closing it leaves the line usable.
     EXPECT_TRUE(InChild([] {
-        HANDLE h = CreateFileW(u"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE h =
+            CreateFileW(u"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (h == INVALID_HANDLE_VALUE) return false;
         std::exit(0);
     }));
@@ -151,7 +156,8 @@ TEST(SerialPort, SettingsReachTheLineAndModemCallsFailOnlyOnAPty) {
     EXPECT_EQ(port.pty.LineBaud(), CBR_115200);
 
     EXPECT_TRUE(SetupComm(port.handle, 1024, 1024));
-    for (DWORD function : {SETDTR, SETRTS, CLRDTR, CLRRTS}) EXPECT_FALSE(EscapeCommFunction(port.handle, function));
+    for (DWORD function : {SETDTR, SETRTS, CLRDTR, CLRRTS})
+        EXPECT_FALSE(EscapeCommFunction(port.handle, function));
     EXPECT_FALSE(EscapeCommFunction(port.handle, 77));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 
@@ -267,8 +273,9 @@ TEST(SerialPort, UnpluggedLineFailsReadsAndWritesWithoutHanging) {
     EXPECT_FALSE(ReadFile(port.handle, buffer, sizeof buffer, &done, nullptr));
     EXPECT_TRUE(CloseHandle(port.handle));
     port.handle = INVALID_HANDLE_VALUE;
-    EXPECT_EQ(CreateFileW(u"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
-              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(
+        CreateFileW(u"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+        INVALID_HANDLE_VALUE);
 }
 
 TEST(SerialPort, StaleAndForeignHandlesAreRefused) {

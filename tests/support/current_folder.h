@@ -7,7 +7,7 @@
 namespace testing_support {
 
 class TemporaryCurrentFolder {
-public:
+  public:
     TemporaryCurrentFolder();
     ~TemporaryCurrentFolder();
     TemporaryCurrentFolder(const TemporaryCurrentFolder&) = delete;
@@ -18,7 +18,7 @@ public:
     std::string Read(const std::string& name) const;
     void Write(const std::string& name, const std::string& content) const;
 
-private:
+  private:
     std::string path;
     std::string previous;
 };

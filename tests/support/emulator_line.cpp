@@ -90,7 +90,8 @@ std::string EmulatorLine::Received() const {
 
 bool EmulatorLine::WaitForReceived(std::size_t n, int timeoutMs) const {
     std::unique_lock guard(receivedLock);
-    return receivedChanged.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] { return received.size() >= n; });
+    return receivedChanged.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                                    [&] { return received.size() >= n; });
 }
 
 void EmulatorLine::ClearReceived() {

@@ -18,12 +18,12 @@
 namespace testing_support {
 
 class EmulatorLine {
-public:
+  public:
     struct Options {
-        unsigned comNumber = 0;                           // 0: the lowest free number of the map
-        std::string description = "Sensor emulator";      // shown in the port's friendly name
-        bool echo = false;                                // every received byte goes straight back
-        bool pace = false;                                // sent bytes take their wire time
+        unsigned comNumber = 0;                      // 0: the lowest free number of the map
+        std::string description = "Sensor emulator"; // shown in the port's friendly name
+        bool echo = false;                           // every received byte goes straight back
+        bool pace = false;                           // sent bytes take their wire time
     };
     // Called on the line's thread with each run of bytes as it arrives (after its echo).
     using Receiver = std::function<void(EmulatorLine& line, const std::string& bytes)>;
@@ -60,7 +60,7 @@ public:
     // points to nothing, so the next enumeration drops the port.
     void Unplug();
 
-private:
+  private:
     void Run();
     void Deliver(const std::string& bytes);
 

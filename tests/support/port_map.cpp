@@ -9,7 +9,9 @@
 namespace testing_support {
 namespace {
 
-std::string Entry(const std::string& folder, unsigned number) { return folder + "/COM" + std::to_string(number); }
+std::string Entry(const std::string& folder, unsigned number) {
+    return folder + "/COM" + std::to_string(number);
+}
 
 } // namespace
 
@@ -47,7 +49,8 @@ void PortMap::Unmap(unsigned number) {
 
 unsigned PortMap::FreeNumber() const {
     unsigned number = 1;
-    while (std::filesystem::is_symlink(Entry(folder, number))) ++number;
+    while (std::filesystem::is_symlink(Entry(folder, number)))
+        ++number;
     return number;
 }
 

@@ -11,7 +11,7 @@
 namespace testing_support {
 
 class PortMap {
-public:
+  public:
     PortMap();
     ~PortMap();
     PortMap(const PortMap&) = delete;
@@ -25,7 +25,7 @@ public:
     unsigned FreeNumber() const;
     const std::string& Folder() const { return folder; }
 
-private:
+  private:
     std::string folder;
     std::optional<std::string> previous;
     win32::DeviceRoots previousRoots;

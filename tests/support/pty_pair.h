@@ -9,7 +9,7 @@
 namespace testing_support {
 
 class PtyPair {
-public:
+  public:
     // Throws std::runtime_error when no pty can be had. The slave is raw at once (a new pty starts
     // cooked: echo, ONLCR) and stays open here, so the line lives while the program reopens it.
     PtyPair();
@@ -32,7 +32,7 @@ public:
     // Collects exactly n bytes or gives up after timeoutMs in all.
     std::string ReadExactly(std::size_t n, int timeoutMs);
 
-private:
+  private:
     int master = -1;
     int slave = -1;
     std::string slavePath;

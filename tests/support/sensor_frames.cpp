@@ -7,7 +7,9 @@
 namespace testing_support {
 namespace {
 
-const std::uint8_t* Bytes(std::string_view text) { return reinterpret_cast<const std::uint8_t*>(text.data()); }
+const std::uint8_t* Bytes(std::string_view text) {
+    return reinterpret_cast<const std::uint8_t*>(text.data());
+}
 
 std::string Built(int length, const std::uint8_t* area) {
     return std::string(reinterpret_cast<const char*>(area), static_cast<std::size_t>(length));
@@ -42,11 +44,14 @@ std::string EncodeKlineReply(int address, int command, const std::string& text) 
     return EncodeKlineRequest(address, command, text); // the K-line frame reads the same both ways
 }
 
-RequestDecoder::Cut RequestDecoder::CutRs485(std::string_view run, SensorFrame& frame, std::size_t& length) const {
+RequestDecoder::Cut RequestDecoder::CutRs485(std::string_view run, SensorFrame& frame,
+                                             std::size_t& length) const {
     std::optional<int> known;
     if (rs485Length && run.size() >= 3) known = rs485Length(static_cast<std::uint8_t>(run[2]));
-    std::size_t first = known ? static_cast<std::size_t>(*known) + frames::Rs485Overhead : frames::Rs485Overhead;
-    std::size_t last = known ? first : static_cast<std::size_t>(frames::MaxPayloadLength) + frames::Rs485Overhead;
+    std::size_t first =
+        known ? static_cast<std::size_t>(*known) + frames::Rs485Overhead : frames::Rs485Overhead;
+    std::size_t last =
+        known ? first : static_cast<std::size_t>(frames::MaxPayloadLength) + frames::Rs485Overhead;
     for (std::size_t n = first; n <= last; ++n) {
         if (n > run.size()) return Cut::NeedMore;
         if (frames::Crc8(Bytes(run), static_cast<int>(n)) != 0) continue;
@@ -60,7 +65,8 @@ RequestDecoder::Cut RequestDecoder::CutRs485(std::string_view run, SensorFrame& 
     return Cut::Bad;
 }
 
-RequestDecoder::Cut RequestDecoder::CutKline(std::string_view run, SensorFrame& frame, std::size_t& length) const {
+RequestDecoder::Cut RequestDecoder::CutKline(std::string_view run, SensorFrame& frame,
+                                             std::size_t& length) const {
     for (std::size_t i = 1; i < 4 && i < run.size(); ++i)
         if (static_cast<std::uint8_t>(run[i]) != frames::KlineHeader[i]) return Cut::Bad;
     if (run.size() < 7) return Cut::NeedMore;
@@ -77,7 +83,8 @@ RequestDecoder::Cut RequestDecoder::CutKline(std::string_view run, SensorFrame& 
     return Cut::Frame;
 }
 
-RequestDecoder::Cut RequestDecoder::CutAt(std::string_view run, SensorFrame& frame, std::size_t& length) const {
+RequestDecoder::Cut RequestDecoder::CutAt(std::string_view run, SensorFrame& frame,
+                                          std::size_t& length) const {
     auto start = static_cast<std::uint8_t>(run[0]);
     if (start == frames::Rs485RequestStart) return CutRs485(run, frame, length);
     if (start == frames::KlineHeader[0]) return CutKline(run, frame, length);

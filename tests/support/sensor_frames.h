@@ -31,7 +31,7 @@ std::string EncodeKlineRequest(int address, int command, const std::string& text
 // length per command comes from the sensor model when it knows it; without it the shortest run
 // whose CRC holds is taken. Bytes that start no frame are dropped (and counted).
 class RequestDecoder {
-public:
+  public:
     using PayloadLength = std::function<std::optional<int>(int command)>;
     explicit RequestDecoder(PayloadLength rs485Length = nullptr) : rs485Length(std::move(rs485Length)) {}
 
@@ -41,7 +41,7 @@ public:
     std::size_t Dropped() const { return dropped; }
     std::size_t Pending() const { return pending.size(); }
 
-private:
+  private:
     enum class Cut { Frame, NeedMore, Bad };
     Cut CutAt(std::string_view run, SensorFrame& frame, std::size_t& length) const;
     Cut CutRs485(std::string_view run, SensorFrame& frame, std::size_t& length) const;

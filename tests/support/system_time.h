@@ -5,7 +5,8 @@
 
 namespace testing_support {
 
-inline SYSTEMTIME Date(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
+inline SYSTEMTIME Date(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                       int ms = 0) {
     SYSTEMTIME time{};
     time.wYear = static_cast<WORD>(year);
     time.wMonth = static_cast<WORD>(month);

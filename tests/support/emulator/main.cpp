@@ -20,7 +20,9 @@ namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-void RequestStop(int) { stopRequested = 1; }
+void RequestStop(int) {
+    stopRequested = 1;
+}
 
 bool ParseArguments(int argc, char** argv, testing_support::EmulatorLine::Options& options) {
     for (int i = 1; i < argc; ++i) {
@@ -75,6 +77,7 @@ int main(int argc, char** argv) {
         std::lock_guard guard(decoderLock);
         ShowFrames(decoder, bytes);
     });
-    while (!stopRequested) ::pause();
+    while (!stopRequested)
+        ::pause();
     return 0;
 }
