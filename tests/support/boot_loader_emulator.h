@@ -8,20 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/line_device.h"
+
 namespace testing_support {
 
 enum class LineModel { Kline, Rs485 };
-
-// A byte run the device sends `delayMs` after the bytes that caused it.
-struct TimedBytes {
-    std::uint32_t delayMs = 0;
-    std::vector<std::uint8_t> bytes;
-    // A "BLST" the device repeats while it waits; a transport drops it once the device no longer
-    // announces (Announcing() false), so it never lands inside a block's answer.
-    bool announcement = false;
-    // The line's echo of what the loader wrote, which takes the bytes' own wire time.
-    bool echo = false;
-};
 
 // What a test scripts about the device.
 struct BootLoaderScript {
