@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "platform/win32/last_error.h"
-#include "tests/support/port_map.h"
-#include "tests/support/pty_pair.h"
+#include "tests/support/emulator_line.h"
 
 namespace {
 
+using testing_support::EmulatorLine;
 using testing_support::PortMap;
-using testing_support::PtyPair;
 
 // Friendly names of the Ports class as the configurator reads them, keeping only those that hold
 // `mark` (the machine may have real ports of its own).
@@ -39,14 +38,13 @@ std::vector<std::u16string> FriendlyNames(const std::u16string& mark) {
 
 TEST(PortEnumeration, FollowsPortsThatComeAndGoInNumberOrder) {
     PortMap map;
-    PtyPair first, second, third;
-    map.Map(12, first.SlavePath(), "Emulated sensor");
-    map.Map(3, second.SlavePath(), "Emulated radio");
+    EmulatorLine sensor(map, {.comNumber = 12, .description = "Emulated sensor"});
+    EmulatorLine radio(map, {.comNumber = 3, .description = "Emulated radio"});
     EXPECT_EQ(FriendlyNames(u"Emulated"),
               (std::vector<std::u16string>{u"Emulated radio (COM3)", u"Emulated sensor (COM12)"}));
 
-    map.Map(7, third.SlavePath(), "Emulated (spare) line");
-    second.Unplug(); // the node goes away with the master, as a USB adapter's does
+    EmulatorLine spare(map, {.comNumber = 7, .description = "Emulated (spare) line"});
+    radio.Unplug(); // pulled as a USB adapter is; its pty number may be another process's at once
     EXPECT_EQ(FriendlyNames(u"Emulated"),
               (std::vector<std::u16string>{u"Emulated [spare] line (COM7)", u"Emulated sensor (COM12)"}));
 
@@ -56,8 +54,7 @@ TEST(PortEnumeration, FollowsPortsThatComeAndGoInNumberOrder) {
 
 TEST(PortEnumeration, PropertyBufferAndSetMisuseAreRefused) {
     PortMap map;
-    PtyPair pty;
-    map.Map(4, pty.SlavePath(), "Emulated sensor");
+    EmulatorLine line(map, {.comNumber = 4, .description = "Emulated sensor"});
     HDEVINFO set = SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
     ASSERT_NE(set, INVALID_HANDLE_VALUE);
     SP_DEVINFO_DATA device{};

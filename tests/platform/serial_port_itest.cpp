@@ -36,6 +36,11 @@ struct MappedPort {
     ~MappedPort() {
         if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
     }
+    // Pulls the line and its map entry: the closed pty's number may be another process's at once.
+    void Unplug() {
+        map.Unmap(5);
+        pty.Unplug();
+    }
     void SetTimeouts(DWORD interval, DWORD multiplier, DWORD constant) {
         COMMTIMEOUTS timeouts{interval, multiplier, constant, 0, 0};
         ASSERT_TRUE(SetCommTimeouts(handle, &timeouts));
@@ -253,7 +258,7 @@ TEST(SerialPort, UnpluggedLineFailsReadsAndWritesWithoutHanging) {
     port.SetTimeouts(0, 0, 0); // a read that would wait for ever on a live line
     std::thread unplug([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        port.pty.Unplug();
+        port.Unplug();
     });
     char buffer[8];
     DWORD done = 7;
@@ -273,9 +278,6 @@ TEST(SerialPort, UnpluggedLineFailsReadsAndWritesWithoutHanging) {
     EXPECT_FALSE(ReadFile(port.handle, buffer, sizeof buffer, &done, nullptr));
     EXPECT_TRUE(CloseHandle(port.handle));
     port.handle = INVALID_HANDLE_VALUE;
-    EXPECT_EQ(
-        CreateFileW(u"\\\\.\\COM5", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
-        INVALID_HANDLE_VALUE);
 }
 
 TEST(SerialPort, StaleAndForeignHandlesAreRefused) {

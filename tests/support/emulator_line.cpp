@@ -18,7 +18,7 @@ EmulatorLine::EmulatorLine(PortMap& map, Options options)
 
 EmulatorLine::~EmulatorLine() {
     Stop();
-    map.Unmap(comNumber);
+    if (mapped) map.Unmap(comNumber);
     ::close(stopPipe[0]);
     ::close(stopPipe[1]);
 }
@@ -102,6 +102,8 @@ void EmulatorLine::ClearReceived() {
 void EmulatorLine::Unplug() {
     Stop();
     std::lock_guard guard(sendLock);
+    if (mapped) map.Unmap(comNumber);
+    mapped = false;
     pty.Unplug();
 }
 

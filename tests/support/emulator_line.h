@@ -56,8 +56,9 @@ class EmulatorLine {
     bool WaitForReceived(std::size_t n, int timeoutMs) const;
     void ClearReceived();
 
-    // Pulls the plug: the master closes, the program's port hangs up, the map entry stays but
-    // points to nothing, so the next enumeration drops the port.
+    // Pulls the plug: the master closes, the program's port hangs up and the map entry goes, so
+    // the next enumeration drops the port. The entry must not stay: another process soon gets
+    // the closed pty's number, and a stale entry would name its device.
     void Unplug();
 
   private:
@@ -67,6 +68,7 @@ class EmulatorLine {
     PortMap& map;
     PtyPair pty;
     unsigned comNumber;
+    bool mapped = true; // false once unplugged: the number may be another line's by then
     std::atomic<bool> echo;
     std::atomic<bool> pace;
     Receiver receiver;

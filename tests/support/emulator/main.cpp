@@ -1,6 +1,8 @@
 // The sensor emulator as a program: maps a pseudo-terminal as a COM port so that the configurator
 // and the loaders can be tried without hardware. It prints the port's name and the folder to point
-// SONDRIX_PORTS at, then shows every frame the program sends until interrupted.
+// SONDRIX_PORTS at, then shows every frame the program sends until interrupted, hung up or
+// terminated; then it removes its port map, so that no entry is left to name the pty number,
+// which another process soon gets.
 //
 //   sensor_emulator [--com N] [--echo] [--pace] [--description TEXT]
 
@@ -9,8 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <pthread.h>
 #include <string>
-#include <unistd.h>
 
 #include "tests/support/emulator_line.h"
 #include "tests/support/port_map.h"
@@ -18,10 +20,14 @@
 
 namespace {
 
-volatile std::sig_atomic_t stopRequested = 0;
-
-void RequestStop(int) {
-    stopRequested = 1;
+// The signals that end the emulator. They are blocked in every thread and taken by sigwait, so
+// none ends the process before its port map is removed and none is lost before the wait.
+sigset_t StopSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+        sigaddset(&signals, signal);
+    return signals;
 }
 
 bool ParseArguments(int argc, char** argv, testing_support::EmulatorLine::Options& options) {
@@ -63,8 +69,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [--com N] [--echo] [--pace] [--description TEXT]\n", argv[0]);
         return 2;
     }
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
+    sigset_t stopSignals = StopSignals();
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr); // before the line's thread inherits the mask
+    std::signal(SIGPIPE, SIG_IGN); // a reader that went away must not end us with the map left
     testing_support::PortMap map;
     testing_support::EmulatorLine line(map, options);
     std::printf("%s -> %s\nexport SONDRIX_PORTS=%s\n", line.ComName().c_str(), line.SlavePath().c_str(),
@@ -77,7 +84,7 @@ int main(int argc, char** argv) {
         std::lock_guard guard(decoderLock);
         ShowFrames(decoder, bytes);
     });
-    while (!stopRequested)
-        ::pause();
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
     return 0;
 }
