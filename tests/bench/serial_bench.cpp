@@ -9,6 +9,7 @@
 #include "platform/win32/serial.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/emulator_line.h"
+#include "tests/support/emulator_port.h"
 
 namespace {
 
@@ -42,15 +43,11 @@ void RoundTripOneKibibyte(benchmark::State& state) {
     PortMap map;
     EmulatorLine line(map, {.comNumber = 1, .echo = true});
     line.Start();
-    std::string path = "\\\\.\\" + line.ComName();
-    HANDLE handle =
-        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    DCB dcb{};
-    GetCommState(handle, &dcb);
-    dcb.BaudRate = CBR_115200;
-    SetCommState(handle, &dcb);
-    COMMTIMEOUTS timeouts{0, 0, 5000, 0, 5000};
-    SetCommTimeouts(handle, &timeouts);
+    HANDLE handle = testing_support::OpenEmulatorPort(line.ComName(), CBR_115200, 5000);
+    if (handle == INVALID_HANDLE_VALUE) {
+        state.SkipWithError("port did not open");
+        return;
+    }
     std::string out(1024, '\0'), in(1024, '\0');
     for (std::size_t i = 0; i < out.size(); ++i)
         out[i] = static_cast<char>(i * 7);

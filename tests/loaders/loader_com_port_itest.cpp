@@ -7,16 +7,14 @@
 
 #include "platform/win32/serial.h"
 #include "tests/support/emulator_line.h"
+#include "tests/support/ms_since.h"
 
 namespace {
 
 using testing_support::EmulatorLine;
+using testing_support::MsSince;
 using testing_support::PortMap;
 using Steady = std::chrono::steady_clock;
-
-long long MsSince(Steady::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
-}
 
 const std::uint8_t* Bytes(const char* text) {
     return reinterpret_cast<const std::uint8_t*>(text);

@@ -8,27 +8,16 @@
 #include "platform/win32/last_error.h"
 #include "platform/win32/serial.h"
 #include "platform/win32/setupapi.h"
+#include "tests/support/emulator_port.h"
+#include "tests/support/ms_since.h"
 #include "tests/support/sensor_frames.h"
 
 namespace {
 
 using testing_support::EmulatorLine;
+using testing_support::OpenEmulatorPort;
 using testing_support::PortMap;
 using Steady = std::chrono::steady_clock;
-
-HANDLE OpenPort(const std::string& name, DWORD baud) {
-    std::string path = "\\\\.\\" + name;
-    HANDLE handle =
-        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return handle;
-    DCB dcb{};
-    GetCommState(handle, &dcb);
-    dcb.BaudRate = baud;
-    SetCommState(handle, &dcb);
-    COMMTIMEOUTS timeouts{0, 0, 2000, 0, 0};
-    SetCommTimeouts(handle, &timeouts);
-    return handle;
-}
 
 std::string ReadSome(HANDLE handle, DWORD size) {
     std::string bytes(size, '\0');
@@ -51,7 +40,7 @@ TEST(EmulatorLine, AnswersDecodedRequestsAtTheBaudTheProgramSet) {
             wire.Send(testing_support::EncodeRs485Reply(frame->address, frame->command, {0xAB}));
         }
     });
-    HANDLE port = OpenPort(line.ComName(), CBR_19200);
+    HANDLE port = OpenEmulatorPort(line.ComName(), CBR_19200, 2000);
     ASSERT_NE(port, INVALID_HANDLE_VALUE);
     std::string probe = testing_support::EncodeRs485Request(0, 0x33, {});
     DWORD done = 0;
@@ -66,7 +55,7 @@ TEST(EmulatorLine, EchoesAndPacesAtTheLineBaud) {
     PortMap map;
     EmulatorLine line(map, {.comNumber = 9, .echo = true, .pace = true});
     line.Start();
-    HANDLE port = OpenPort("COM9", CBR_9600);
+    HANDLE port = OpenEmulatorPort("COM9", CBR_9600, 2000);
     ASSERT_NE(port, INVALID_HANDLE_VALUE);
     DWORD done = 0;
     ASSERT_TRUE(WriteFile(port, "hello", 5, &done, nullptr));
@@ -78,7 +67,7 @@ TEST(EmulatorLine, EchoesAndPacesAtTheLineBaud) {
     auto start = Steady::now();
     ASSERT_TRUE(line.Send(std::string(96, 'x')));
     EXPECT_EQ(ReadSome(port, 96), std::string(96, 'x'));
-    EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count(), 90);
+    EXPECT_GE(testing_support::MsSince(start), 90);
     CloseHandle(port);
 }
 
@@ -86,7 +75,7 @@ TEST(EmulatorLine, UnplugHangsUpTheProgramsPortAndLeavesTheList) {
     PortMap map;
     EmulatorLine line(map, {.comNumber = 4, .description = "Emulated sensor"});
     line.Start();
-    HANDLE port = OpenPort("COM4", CBR_9600);
+    HANDLE port = OpenEmulatorPort("COM4", CBR_9600, 2000);
     ASSERT_NE(port, INVALID_HANDLE_VALUE);
     line.Unplug();
     EXPECT_FALSE(line.Send("x"));

@@ -11,18 +11,16 @@
 
 #include "platform/win32/files.h"
 #include "platform/win32/last_error.h"
+#include "tests/support/ms_since.h"
 #include "tests/support/port_map.h"
 #include "tests/support/pty_pair.h"
 
 namespace {
 
+using testing_support::MsSince;
 using testing_support::PortMap;
 using testing_support::PtyPair;
 using Steady = std::chrono::steady_clock;
-
-long long MsSince(Steady::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
-}
 
 struct MappedPort {
     PortMap map;
