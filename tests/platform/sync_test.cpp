@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
+#include <cerrno>
 #include <thread>
 #include <vector>
 
@@ -12,21 +11,32 @@ namespace {
 TEST(Sync, CriticalSectionIsRecursiveAndExcludesOtherThreads) {
     CRITICAL_SECTION section;
     InitializeCriticalSection(&section);
+    // Whether another thread finds the section taken; it takes and leaves it when free.
+    auto heldForOthers = [&] {
+        int tried = 0;
+        std::thread([&] {
+            tried = pthread_mutex_trylock(&section.mutex);
+            if (tried == 0) pthread_mutex_unlock(&section.mutex);
+        }).join();
+        return tried == EBUSY;
+    };
+    EXPECT_FALSE(heldForOthers());
     EnterCriticalSection(&section);
     EnterCriticalSection(&section); // the holder enters again without blocking
+    EXPECT_TRUE(heldForOthers());
+    LeaveCriticalSection(&section);
+    EXPECT_TRUE(heldForOthers()) << "one Leave of two must keep the section held";
 
-    std::atomic<bool> entered{false};
+    bool entered = false;
     std::thread other([&] {
         EnterCriticalSection(&section);
         entered = true;
         LeaveCriticalSection(&section);
     });
     LeaveCriticalSection(&section);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(entered) << "one Leave of two must keep the section held";
-    LeaveCriticalSection(&section);
     other.join();
     EXPECT_TRUE(entered);
+    EXPECT_FALSE(heldForOthers());
     DeleteCriticalSection(&section);
 }
 
