@@ -43,5 +43,7 @@ bool SocketWaitReceive(SOCKET socket, WSAEVENT event) {
 }
 
 int SocketSendText(SOCKET socket, const char* text) {
-    return static_cast<int>(send(socket, text, std::strlen(text), 0));
+    // A peer that has closed makes the send fail; without MSG_NOSIGNAL it would also raise SIGPIPE,
+    // which ends the program unless WinSock's start-up happened to ignore it.
+    return static_cast<int>(send(socket, text, std::strlen(text), MSG_NOSIGNAL));
 }

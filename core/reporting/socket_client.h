@@ -17,5 +17,6 @@ extern char SocketReplyBuffer[SocketReplyBufferSize];
 bool TcpConnect(const std::string& host, std::uint16_t port, SOCKET& socket, WSAEVENT& event);
 // True when data arrived in time (it is read once into SocketReplyBuffer); false on time-out.
 bool SocketWaitReceive(SOCKET socket, WSAEVENT event);
-// One send of the text without its NUL; the platform's result, partial sends not continued.
+// One send of the text without its NUL; the platform's result, partial sends not continued. A
+// peer that has closed gives SOCKET_ERROR, never a signal.
 int SocketSendText(SOCKET socket, const char* text);

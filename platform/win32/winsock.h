@@ -42,7 +42,7 @@ using LPWSADATA = WSADATA*;
 
 // Nothing needs starting on Linux. It fills the record and switches off SIGPIPE, so that a send
 // on a connection the peer has closed fails with an error as on Windows instead of ending the
-// process. Returns 0.
+// process. Returns 0. A send that may run without this start-up passes MSG_NOSIGNAL itself.
 int WSAStartup(WORD version, LPWSADATA data);
 // Closes the socket and unbinds any event from it; 0 or SOCKET_ERROR.
 int closesocket(SOCKET socket);

@@ -1,5 +1,7 @@
+#include <csignal>
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include "core/reporting/http_client.h"
 #include "core/reporting/report_endpoints.h"
@@ -105,6 +107,24 @@ TEST_F(MailAndPost, SilentStepStopsTheDialogueWithoutQuit) {
     SmtpServer server(ServerScript{false, 6});
     settings.PointMailAt(server.Port());
     EXPECT_EQ(SmtpSendHtmlMail({"a@x.example"}, TString("s"), TString("b"), false), MailUnanswered);
+}
+
+TEST_F(MailAndPost, SendToAPeerThatClosedFailsWithoutEndingTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    SmtpServer server(ServerScript{.closeAfterBytes = 1});
+    auto sendAfterTheClose = [&] {
+        std::signal(SIGPIPE, SIG_DFL); // as in a program that never started WinSock
+        SOCKET socket = INVALID_SOCKET;
+        WSAEVENT event = WSA_INVALID_EVENT;
+        if (TcpConnect("127.0.0.1", server.Port(), socket, event)) std::exit(2);
+        SocketSendText(socket, "EHLO 127.0.0.1\r\n"); // taken: the server answers and closes
+        server.WaitForClosed(1);
+        SocketSendText(socket, "MAIL FROM:<a@x.example>\r\n"); // the closed end resets the connection
+        pollfd reset{socket, 0, 0};                            // POLLHUP once the reset has come
+        ::poll(&reset, 1, 5000);
+        std::exit(SocketSendText(socket, "RCPT TO:<b@x.example>\r\n") == SOCKET_ERROR ? 0 : 1);
+    };
+    EXPECT_EXIT(sendAfterTheClose(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(MailAndPost, NoConnectionWhenTheNameDoesNotResolve) {

@@ -75,18 +75,20 @@ void LoopbackServer::Run() {
     }
 }
 
-// Serves one connection until the client closes it; throws when the server is being stopped.
+// Serves one connection until the client closes it or it has taken the script's bytes; throws
+// when the server is being stopped.
 void LoopbackServer::Serve(int connection) {
     auto session = factory();
     Answer(connection, session->Greeting());
     char buffer[4096];
-    for (;;) {
+    for (std::size_t taken = 0; taken < script.closeAfterBytes;) {
         pollfd fds[2] = {{connection, POLLIN, 0}, {wake[0], POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0) continue;
         if (fds[1].revents) throw std::runtime_error("stopped");
         ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
         if (got <= 0) return;
         std::string_view bytes(buffer, static_cast<std::size_t>(got));
+        taken += bytes.size();
         Append(bytes);
         Answer(connection, session->Feed(bytes));
     }

@@ -21,6 +21,9 @@ struct ServerScript {
     bool errors = false; // answer with error replies
     // Answers over the server's whole life before it goes silent.
     std::size_t replies = std::numeric_limits<std::size_t>::max();
+    // A connection is closed by the server once it has taken this many bytes (and answered them);
+    // what the client sends after is not read.
+    std::size_t closeAfterBytes = std::numeric_limits<std::size_t>::max();
 };
 
 // One connection's protocol: what to send on connect and in answer to received bytes.
@@ -42,7 +45,8 @@ class LoopbackServer {
     unsigned short Port() const { return port; }
     // What each connection sent, in the order they were accepted.
     std::vector<std::string> Received() const;
-    // Waits up to `ms` until `count` connections were closed by the client; false on time-out.
+    // Waits up to `ms` until `count` connections were closed (by the client or the script); false
+    // on time-out.
     bool WaitForClosed(std::size_t count, int ms) const;
 
   private:
