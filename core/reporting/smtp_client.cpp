@@ -11,6 +11,19 @@ constexpr const char* HtmlOpening =
     "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\"></head><body>";
 constexpr const char* HtmlClosing = "</body></html>";
 
+// Doubles the dot that starts a line, so that no line of the mail reads as its end (a line holding
+// only a dot) and the server takes the mail whole. A bare LF starts a line too: some servers take
+// it for a line end.
+std::string DotStuffed(const std::string& text) {
+    std::string stuffed;
+    stuffed.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '.' && (i == 0 || text[i - 1] == '\n')) stuffed += '.';
+        stuffed += text[i];
+    }
+    return stuffed;
+}
+
 std::string MailMessage(const RecipientList& recipients, const TString& subject, const TString& body,
                         bool html) {
     const std::string& sender = ReportSettings().senderAddress;
@@ -24,7 +37,7 @@ std::string MailMessage(const RecipientList& recipients, const TString& subject,
     if (html) message += HtmlOpening;
     message += body.ToStdString(CodePageCyrillic);
     if (html) message += HtmlClosing;
-    return message + "\r\n.\r\n";
+    return DotStuffed(message) + "\r\n.\r\n";
 }
 
 // The dialogue after the greeting; false at the first step that goes unanswered.

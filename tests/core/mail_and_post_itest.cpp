@@ -75,6 +75,31 @@ TEST_F(MailAndPost, PlainMailAndEmptyListStillSayTextHtml) {
     EXPECT_EQ(received[1], Opening() + "DATA\r\n" + Headers("", "") + "\r\n.\r\nQUIT\r\n");
 }
 
+TEST_F(MailAndPost, DotThatStartsALineIsDoubledSoTheMailArrivesWhole) {
+    struct Row {
+        std::string body;
+        bool html;
+        std::string sent;
+    };
+    const Row rows[] = {
+        {".first\r\n.\r\nsecond\r\n..\r\nlast.", false, "..first\r\n..\r\nsecond\r\n...\r\nlast."},
+        {"a\n.b", false, "a\n..b"}, // a bare LF, which some servers take for a line end
+        {".x\r\n.", true, Doctype + HtmlHead + ".x\r\n..</body></html>"},
+    };
+    SmtpServer server;
+    settings.PointMailAt(server.Port());
+    for (const auto& row : rows)
+        EXPECT_EQ(SmtpSendHtmlMail({"a@x.example"}, TString("s"), TString(row.body.c_str()), row.html),
+                  MailSent);
+    ASSERT_TRUE(server.WaitForClosed(std::size(rows)));
+    auto received = server.Received();
+    ASSERT_EQ(received.size(), std::size(rows));
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(received[i], Opening() + "RCPT TO:<a@x.example>\r\nDATA\r\n" +
+                                   Headers("a@x.example;", "s") + rows[i].sent + "\r\n.\r\nQUIT\r\n")
+            << rows[i].body;
+}
+
 TEST_F(MailAndPost, ErrorRepliesStillCountAsAnswers) {
     SmtpServer server(ServerScript{true});
     settings.PointMailAt(server.Port());
