@@ -1,8 +1,9 @@
 #include "loaders/common/firmware_image.h"
 
+#include <sys/stat.h>
+
 #include "loaders/common/console_output.h"
 #include "loaders/common/loader_state.h"
-#include "platform/win32/clock.h"
 
 namespace loaders {
 
@@ -10,6 +11,12 @@ namespace {
 ImageReadResult FileNotFound() {
     WriteLine(messages::kFileNotFound);
     return ImageReadResult::NotFound;
+}
+
+// Opening a named pipe waits for a writer, for ever; a folder or a device holds no image either.
+bool IsRegularFile(const char* path) {
+    struct stat info {};
+    return stat(path, &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG;
 }
 } // namespace
 
@@ -28,6 +35,8 @@ int DecodeFirmwareText(std::FILE* file, BYTE* buffer, int capacity, bool& overfl
 }
 
 const char* CheckFirmwareImage(const BYTE* buffer, int length) {
+    // Nothing to send would be reported as written, with the sensor left in its boot loader.
+    if (length <= 0) return messages::kImageEmpty.c_str();
     int position = 0;
     while (position < length) {
         if (length - position < 2) return messages::kImageCutInLength.c_str();
@@ -42,12 +51,12 @@ const char* CheckFirmwareImage(const BYTE* buffer, int length) {
 
 ImageReadResult ReadFirmwareImage(const char* path, BYTE* buffer, int& length) {
     length = 0;
+    if (!IsRegularFile(path)) return FileNotFound();
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return FileNotFound();
     bool overflow = false;
     length = DecodeFirmwareText(file, buffer, kFirmwareImageSize, overflow);
-    // A folder opens here but reads nothing, and a read may fail part-way: either would pass for
-    // a short or empty image and be reported as written.
+    // A read may fail part-way: the bytes before it would pass for the whole image.
     bool unreadable = std::ferror(file) != 0;
     std::fclose(file);
     if (unreadable) {
@@ -59,7 +68,6 @@ ImageReadResult ReadFirmwareImage(const char* path, BYTE* buffer, int& length) {
         WriteLine(refusal);
         return ImageReadResult::Refused;
     }
-    Sleep(200);
     return ImageReadResult::Read;
 }
 

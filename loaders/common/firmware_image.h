@@ -15,16 +15,16 @@ inline constexpr BYTE kBlockAck = 0x11;
 enum class ImageReadResult { Read, NotFound, Refused };
 
 // Decodes the file at `path` into `buffer` (kFirmwareImageSize bytes) and sets `length`. Writes
-// "Файл не найден" when the file does not open, or the reason when the image would not go on
-// the wire safely; waits 200 ms after a good read.
+// "Файл не найден" when `path` is no regular file or does not open, or the reason when the image
+// would not go on the wire safely. Never blocks on a named pipe or a device.
 ImageReadResult ReadFirmwareImage(const char* path, BYTE* buffer, int& length);
 
 // Decodes hexadecimal text as the C library's "%2X" reads it, at most `capacity` bytes. Sets
 // `overflow` when more text would still convert past the capacity.
 int DecodeFirmwareText(std::FILE* file, BYTE* buffer, int capacity, bool& overflow);
 
-// The 1251 text saying why the decoded image cannot be sent, or null when every block fits the
-// image and the echo buffer.
+// The 1251 text saying why the decoded image cannot be sent, or null when it holds at least one
+// block and every block fits the image and the echo buffer.
 const char* CheckFirmwareImage(const BYTE* buffer, int length);
 
 } // namespace loaders

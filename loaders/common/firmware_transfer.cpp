@@ -6,6 +6,7 @@
 #include "loaders/common/firmware_image.h"
 #include "loaders/common/loader_port.h"
 #include "loaders/common/loader_state.h"
+#include "platform/win32/clock.h"
 
 namespace loaders {
 
@@ -67,14 +68,21 @@ TransferResult TransferFirmwareImage(const BYTE* buffer, int length) {
     return TransferResult::Success;
 }
 
-std::optional<TransferResult> TransferFirmwareFile(const char* imagePath) {
-    static BYTE buffer[kFirmwareImageSize];
-    int length = 0;
-    if (ReadFirmwareImage(imagePath, buffer, length) != ImageReadResult::Read) {
-        DestroyPort();
-        return std::nullopt;
-    }
-    return TransferFirmwareImage(buffer, length);
+namespace {
+BYTE loadedImage[kFirmwareImageSize];
+int loadedLength = 0;
+} // namespace
+
+bool LoadFirmwareFile(const char* imagePath) {
+    if (ReadFirmwareImage(imagePath, loadedImage, loadedLength) == ImageReadResult::Read) return true;
+    DestroyPort();
+    return false;
+}
+
+TransferResult TransferLoadedImage() {
+    // The boot loader has just announced itself; it gets a moment before the first block.
+    Sleep(200);
+    return TransferFirmwareImage(loadedImage, loadedLength);
 }
 
 } // namespace loaders

@@ -2,6 +2,7 @@
 
 #include "platform/win32/files.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/last_error.h"
 #include "platform/win32/serial.h"
 
 LoaderComPort::LoaderComPort() : handle(INVALID_HANDLE_VALUE) {}
@@ -10,7 +11,14 @@ LoaderComPort::~LoaderComPort() {
     if (IsOpen()) CloseHandle(handle);
 }
 
+namespace {
+bool DeviceGone() {
+    return GetLastError() == ERROR_DEVICE_NOT_CONNECTED;
+}
+} // namespace
+
 bool LoaderComPort::Open(const char* devicePath, std::uint32_t baud) {
+    hungUp = false;
     if (IsOpen()) {
         CloseHandle(handle);
         handle = INVALID_HANDLE_VALUE;
@@ -51,19 +59,26 @@ void LoaderComPort::Close() {
         CloseHandle(handle);
     }
     handle = INVALID_HANDLE_VALUE;
+    hungUp = false;
 }
 
 bool LoaderComPort::Write(const std::uint8_t* bytes, std::int32_t count) {
     if (!IsOpen() || count < 0) return false;
     DWORD written = 0;
-    return WriteFile(handle, bytes, static_cast<DWORD>(count), &written, nullptr) &&
-           written == static_cast<DWORD>(count);
+    if (!WriteFile(handle, bytes, static_cast<DWORD>(count), &written, nullptr)) {
+        hungUp = hungUp || DeviceGone();
+        return false;
+    }
+    return written == static_cast<DWORD>(count);
 }
 
 std::int32_t LoaderComPort::Read(std::uint8_t* buffer, std::int32_t count) {
     if (!IsOpen() || count <= 0) return 0;
     DWORD got = 0;
-    if (!ReadFile(handle, buffer, static_cast<DWORD>(count), &got, nullptr)) return 0;
+    if (!ReadFile(handle, buffer, static_cast<DWORD>(count), &got, nullptr)) {
+        hungUp = hungUp || DeviceGone();
+        return 0;
+    }
     return static_cast<std::int32_t>(got);
 }
 

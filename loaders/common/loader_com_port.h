@@ -28,6 +28,12 @@ class LoaderComPort {
     // SETRTS, CLRRTS, SETDTR, CLRDTR...; 0 when closed.
     BOOL EscapeFunction(DWORD function);
     bool IsOpen() const { return handle != INVALID_HANDLE_VALUE; }
+    // The device went away under the open port (adapter pulled): a read or write found it gone.
+    // Reads then return 0 at once, as a time-out would after waiting, so a waiting loop asks here.
+    bool HungUp() const { return hungUp; }
 
     HANDLE handle;
+
+  private:
+    bool hungUp = false;
 };

@@ -24,8 +24,7 @@ bool ParseLoaderArguments(int argc, char** argv, char (&comPortName)[kComPortNam
 bool OpenLoaderPort(const char* comPortName, DWORD baud) {
     port = new LoaderComPort;
     if (!port->Open(comPortName, baud)) {
-        std::printf("%s ", comPortName);
-        WriteLine(messages::kPortUnavailable);
+        WritePortMessage(comPortName, messages::kPortUnavailable.c_str());
         DestroyPort();
         return false;
     }
@@ -44,6 +43,16 @@ LoaderStart StartLoader(int argc, char** argv, const char* title1251, const char
         return LoaderStart::Usage;
     }
     return OpenLoaderPort(comPortName, baud) ? LoaderStart::Opened : LoaderStart::PortUnavailable;
+}
+
+void WritePortMessage(const char* comPortName, const char* text1251) {
+    std::printf("%s ", comPortName);
+    WriteLine(text1251);
+}
+
+void EndWithPortLost(const char* comPortName) {
+    WritePortMessage(comPortName, messages::kPortLost.c_str());
+    DestroyPort();
 }
 
 void DrainPort() {

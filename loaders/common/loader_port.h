@@ -22,6 +22,13 @@ enum class LoaderStart { Opened, Usage, PortUnavailable };
 LoaderStart StartLoader(int argc, char** argv, const char* title1251, const char* usage1251, DWORD baud,
                         char (&comPortName)[kComPortNameSize]);
 
+// Writes the path, a blank and the 1251 text, as the port messages are laid out.
+void WritePortMessage(const char* comPortName, const char* text1251);
+
+// The port went away under the run (adapter pulled): says so, closes and deletes the port, as the
+// run ends when the port is unavailable.
+void EndWithPortLost(const char* comPortName);
+
 // Reads single bytes under short time-outs until the line is quiet.
 void DrainPort();
 

@@ -15,7 +15,7 @@ namespace loaders::kline {
 
 namespace {
 
-enum class Discovery { Connected, Escaped, NotConfirmed };
+enum class Discovery { Connected, Escaped, NotConfirmed, PortLost };
 
 constexpr DWORD kFrameGapMs = 100;
 constexpr DWORD kOkWaitMs = 4000;
@@ -33,13 +33,16 @@ bool HandleKey() {
 // Collects what the sensor sends after the switch command until "OK", for at most 4 s. The
 // collection keeps to `echoBuffer`: when it is full only the last byte is kept, so an "OK" that
 // straddles the wrap is still seen.
-bool AwaitSwitchConfirmation() {
+Discovery AwaitSwitchConfirmation() {
     port->SetTimeouts(40, 0, 1);
     int collected = 0;
     DWORD start = GetTickCount();
     while (GetTickCount() - start < kOkWaitMs) {
         BYTE simb = 0;
-        if (port->Read(&simb, 1) != 1) continue;
+        if (port->Read(&simb, 1) != 1) {
+            if (port->HungUp()) return Discovery::PortLost;
+            continue;
+        }
         if (collected == kEchoBufferSize) {
             echoBuffer[0] = echoBuffer[collected - 1];
             collected = 1;
@@ -47,14 +50,14 @@ bool AwaitSwitchConfirmation() {
         echoBuffer[collected++] = simb;
         if (collected >= 2 && echoBuffer[collected - 2] == 'O' && echoBuffer[collected - 1] == 'K') {
             DrainPort();
-            return true;
+            return Discovery::Connected;
         }
     }
-    return false;
+    return Discovery::NotConfirmed;
 }
 
-// Listens for the sensor until it is in its boot loader, its switch went unconfirmed, or the user
-// ends the run with Esc.
+// Listens for the sensor until it is in its boot loader, its switch went unconfirmed, the port
+// went away, or the user ends the run with Esc.
 Discovery Discover() {
     DWORD deadline = GetTickCount() + kFrameGapMs;
     for (;;) {
@@ -65,20 +68,19 @@ Discovery Discover() {
             deadline = GetTickCount() + kFrameGapMs;
             RxEvent event = ReceiveByte(simb);
             if (event == RxEvent::Announced) return Discovery::Connected;
-            if (event == RxEvent::Identified) {
-                return AwaitSwitchConfirmation() ? Discovery::Connected : Discovery::NotConfirmed;
-            }
+            if (event == RxEvent::Identified) return AwaitSwitchConfirmation();
+        } else if (port->HungUp()) {
+            return Discovery::PortLost;
         }
         // A frame whose bytes come more than 100 ms apart is dropped.
         if ((rxState != kIdle || rxCount != 0) && GetTickCount() > deadline) ResetReceiver();
     }
 }
 
-int Transfer(const char* imagePath) {
-    std::optional<TransferResult> result = TransferFirmwareFile(imagePath);
-    if (!result) return -1;
+int Transfer() {
+    TransferResult result = TransferLoadedImage();
     DestroyPort();
-    return *result == TransferResult::Success ? 0 : -1;
+    return result == TransferResult::Success ? 0 : -1;
 }
 
 } // namespace
@@ -92,6 +94,7 @@ int RunKlineLoader(int argc, char** argv) {
     if (StartLoader(argc, argv, messages::kKlineTitle.c_str(), messages::kKlineUsage.c_str(), kKlineBaud,
                     comPortName) != LoaderStart::Opened)
         return -1;
+    if (!LoadFirmwareFile(argv[2])) return -1;
     // The port opens with no time-outs of its own. Discovery polls the keyboard between one-byte
     // reads and drops frames with 100 ms gaps, so a silent read must end within tens of
     // milliseconds; 40 ms still lets the echo of the longest frame (26 bytes at 9600 baud) arrive.
@@ -100,11 +103,15 @@ int RunKlineLoader(int argc, char** argv) {
     SendFindCommand();
     Discovery discovery = Discover();
     if (discovery == Discovery::Escaped) return 0;
+    if (discovery == Discovery::PortLost) {
+        EndWithPortLost(comPortName);
+        return -1;
+    }
     if (discovery == Discovery::NotConfirmed || !port->IsOpen()) {
         WriteLine(messages::kDeviceNotFound);
         DestroyPort();
         return -1;
     }
     WriteLine(messages::kConnected);
-    return Transfer(argv[2]);
+    return Transfer();
 }

@@ -38,6 +38,15 @@ void ShowDevice() {
     std::fflush(stdout);
 }
 
+// The sensor restarts into its boot loader; the port is opened anew for it, lines left low. An
+// adapter that re-enumerates meanwhile is not there yet: the fallback wait opens it when it is back.
+bool Reopen(const char* comPortName) {
+    port->Close();
+    if (port->Open(comPortName, kRs485Baud)) return true;
+    WritePortMessage(comPortName, messages::kPortAwaited.c_str());
+    return false;
+}
+
 // Identify, switch, reopen and "BLST": true when the sensor announced its boot loader.
 bool HandOver(const char* comPortName) {
     port->SetTimeouts(40, 0, 2000);
@@ -49,40 +58,50 @@ bool HandOver(const char* comPortName) {
     ShowDevice();
     SendBootRequest();
     if (!ReadReply(kBootReplyLength, kBootCommand) || echoBuffer[3] != 0) return false;
-    // The sensor restarts into its boot loader; the port is opened anew for it, lines left low.
-    port->Close();
-    port->Open(comPortName, kRs485Baud);
+    if (!Reopen(comPortName)) return false;
     port->SetTimeouts(40, 0, 2000);
     return port->Read(echoBuffer, 4) == 4 && IsAnnouncement(echoBuffer);
 }
 
-enum class Fallback { Announced, Retry, Escaped };
+enum class Fallback { Announced, Retry, Escaped, PortLost };
+
+constexpr DWORD kFallbackReadMs = 100;
+
+// One pass's look at the line: "BLST", or anything else dropped. A port still away after the
+// switch is opened again first; until it opens the pass takes as long as a silent read would.
+bool HeardAnnouncement(const char* comPortName) {
+    if (!port->IsOpen()) {
+        if (!port->Open(comPortName, kRs485Baud)) {
+            Sleep(kFallbackReadMs);
+            return false;
+        }
+        port->SetTimeouts(40, 0, kFallbackReadMs);
+    }
+    return port->Read(echoBuffer, 1) == 1 && echoBuffer[0] == 'B' && port->Read(echoBuffer + 1, 3) == 3 &&
+           IsAnnouncement(echoBuffer);
+}
 
 // Waits for a sensor that announces itself, or for the user: Esc ends, f or F tries again.
-Fallback WaitForAnnouncement() {
-    port->SetTimeouts(40, 0, 100);
+Fallback WaitForAnnouncement(const char* comPortName) {
+    port->SetTimeouts(40, 0, kFallbackReadMs);
     for (;;) {
         if (_kbhit()) {
             int key = _getch();
             if (key == 27) return Fallback::Escaped;
             if (key == 'f' || key == 'F') return Fallback::Retry;
         }
-        if (port->Read(echoBuffer, 1) == 1 && echoBuffer[0] == 'B' && port->Read(echoBuffer + 1, 3) == 3 &&
-            IsAnnouncement(echoBuffer))
-            return Fallback::Announced;
+        if (HeardAnnouncement(comPortName)) return Fallback::Announced;
+        if (port->HungUp()) return Fallback::PortLost;
         if (GetKeyState(VK_ESCAPE) & 0x80) std::exit(0);
-        // Without a port the read returns at once; pace the key polling as its time-out would.
-        if (!port->IsOpen()) Sleep(100);
     }
 }
 
-int Transfer(const char* imagePath) {
-    std::optional<TransferResult> result = TransferFirmwareFile(imagePath);
-    if (!result) return -1;
+int Transfer() {
+    TransferResult result = TransferLoadedImage();
     // The port stays open until the process ends.
     Sleep(1000);
-    if (*result == TransferResult::NoAnswer) return 2;
-    return *result == TransferResult::WriteError ? 1 : 0;
+    if (result == TransferResult::NoAnswer) return 2;
+    return result == TransferResult::WriteError ? 1 : 0;
 }
 
 } // namespace
@@ -96,11 +115,15 @@ int RunRs485Loader(int argc, char** argv) {
     LoaderStart start = StartLoader(argc, argv, messages::kRs485Title.c_str(), messages::kRs485Usage.c_str(),
                                     kRs485Baud, comPortName);
     if (start == LoaderStart::Usage) Sleep(2000);
-    if (start != LoaderStart::Opened) return -1;
+    if (start != LoaderStart::Opened || !LoadFirmwareFile(argv[2])) return -1;
     DrainPort();
     while (!HandOver(comPortName)) {
-        Fallback fallback = WaitForAnnouncement();
+        Fallback fallback = WaitForAnnouncement(comPortName);
         if (fallback == Fallback::Escaped) return 0;
+        if (fallback == Fallback::PortLost) {
+            EndWithPortLost(comPortName);
+            return -1;
+        }
         if (fallback == Fallback::Announced) break;
     }
     if (!port->IsOpen()) {
@@ -109,5 +132,5 @@ int RunRs485Loader(int argc, char** argv) {
         return -1;
     }
     WriteLine(messages::kConnected);
-    return Transfer(argv[2]);
+    return Transfer();
 }

@@ -69,7 +69,7 @@ TEST(FirmwareImage, BlocksMustFitTheImageAndTheEchoBuffer) {
         const char* refusal;
     };
     const std::vector<Row> rows = {
-        {{}, nullptr},
+        {{}, loaders::messages::kImageEmpty.c_str()},
         {blocks({0}), nullptr},
         {blocks({100, 100}), nullptr},
         {blocks({4094}), nullptr}, // 4096 bytes on the wire: the echo buffer exactly
@@ -93,8 +93,9 @@ class FirmwareTransfer : public LoaderFixture {
     int Flash(BootLoaderScript script) { return Run(RunKlineLoader, script, {"COM12", imagePath}); }
 };
 
-// A refused image ends like a missing file: nothing is sent, the port is closed.
-TEST_F(FirmwareTransfer, UnsafeImagesAreRefusedBeforeAnythingIsSent) {
+// A refused image ends like a missing file, before the sensor hears anything: no request asks it
+// into its boot loader, the port is closed.
+TEST_F(FirmwareTransfer, UnsafeImagesAreRefusedBeforeTheSensorIsAsked) {
     struct Row {
         std::string text;
         std::string message;
@@ -102,18 +103,26 @@ TEST_F(FirmwareTransfer, UnsafeImagesAreRefusedBeforeAnythingIsSent) {
     std::string tooLong;
     for (int i = 0; i < loaders::kFirmwareImageSize / 64 + 1; ++i)
         tooLong += "003E" + std::string(124, '5') + "\n";
+    std::string binary(1 << 20, '\0');
+    for (std::size_t i = 0; i < binary.size(); ++i)
+        binary[i] = static_cast<char>(i * 131 + 7);
+    const std::string noBlock = "Файл прошивки не содержит ни одного блока\n";
     const std::vector<Row> rows = {
         {ImageText(MakeImage(1, 4095)), "Блок файла прошивки длиннее 4096 байт\n"},
         {"00 10 01 02", "Блок файла прошивки выходит за конец файла\n"},
         {"00 01 AA 00", "Файл прошивки обрывается в поле длины блока\n"},
         {tooLong, "Файл прошивки длиннее 262144 байт\n"},
+        {"", noBlock},
+        {"not a hex text", noBlock},
+        {binary, noBlock},
     };
     for (const auto& row : rows) {
         WriteImage(row.text);
         EXPECT_EQ(Flash({}), -1);
         EXPECT_TRUE(Says(row.message)) << output;
-        EXPECT_EQ(device->BlocksReceived(), 0);
+        EXPECT_TRUE(DeviceHeardNothing()) << row.message;
         EXPECT_FALSE(Says("%"));
+        EXPECT_FALSE(Says("Запись закончена"));
         EXPECT_EQ(port, nullptr);
     }
     WriteImage(ImageText(MakeImage(1, 4094)));
@@ -121,20 +130,17 @@ TEST_F(FirmwareTransfer, UnsafeImagesAreRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(device->Image(), MakeImage(1, 4094));
 }
 
-// A folder opens for reading but cannot be read: it is no empty image to report as written.
-TEST_F(FirmwareTransfer, UnreadableImageIsNotFound) {
+// Only a regular file is an image: a folder opens for reading but reads nothing, a device reads
+// for ever or nothing; neither is an empty image to report as written.
+TEST_F(FirmwareTransfer, AnythingButARegularFileIsNotFound) {
+    std::filesystem::remove(imagePath);
     std::filesystem::create_directory(imagePath);
-    EXPECT_EQ(Flash({}), -1);
-    EXPECT_TRUE(Says("Соединение установлено\nФайл не найден\n")) << output;
-    EXPECT_FALSE(Says("Запись закончена"));
-    EXPECT_EQ(port, nullptr);
-}
-
-TEST_F(FirmwareTransfer, EmptyImageSucceedsWithoutABlock) {
-    WriteImage("not a hex text");
-    EXPECT_EQ(Flash({}), 0);
-    EXPECT_EQ(device->BlocksReceived(), 0);
-    EXPECT_TRUE(Says("Соединение установлено\n100%   \r\nЗапись закончена успешно\n\n"));
+    for (const std::string& path : {imagePath, std::string("/dev/null")}) {
+        EXPECT_EQ(Run(RunKlineLoader, {}, {"COM12", path}), -1) << path;
+        EXPECT_TRUE(Says("Зенток-А\n\nФайл не найден\n")) << output;
+        EXPECT_TRUE(DeviceHeardNothing()) << path;
+        EXPECT_EQ(port, nullptr);
+    }
 }
 
 TEST_F(FirmwareTransfer, ProgressShowsBeforeEachSend) {

@@ -163,6 +163,29 @@ TEST_F(KlineLoader, KeysDuringDiscovery) {
     EXPECT_NE(port, nullptr) << "Esc leaves the port open to the end of the process";
 }
 
+// A pulled adapter ends the run the moment a read finds it gone, in discovery as in the wait for
+// "OK", with the port's name; the clock stops there, so nothing waits out a time-out after it.
+TEST_F(KlineLoader, PulledAdapterEndsTheRunAtOnce) {
+    struct Row {
+        const char* name;
+        bool answerFind;
+        std::uint64_t pulledAtMs;
+    };
+    const Row rows[] = {{"discovery", false, kStartMs + 700}, {"OK wait", true, kStartMs + 2000}};
+    for (const auto& row : rows) {
+        BootLoaderScript script;
+        script.answerFind = row.answerFind;
+        script.confirmSwitch = false;
+        int result = Flash(script, [&](VirtualLine& line) { line.UnplugAt(row.pulledAtMs); });
+        EXPECT_EQ(result, -1) << row.name;
+        EXPECT_TRUE(Says("\\\\.\\COM12 отключен\n")) << row.name << ": " << output;
+        EXPECT_FALSE(Says("Устройство не обнаружено")) << row.name;
+        EXPECT_EQ(CountRequests(" #T4711BOOT"), row.answerFind ? 1 : 0) << row.name;
+        EXPECT_EQ(clock.NowMs(), row.pulledAtMs) << row.name;
+        EXPECT_EQ(port, nullptr) << row.name;
+    }
+}
+
 TEST_F(KlineLoader, BootReplyWithOkIsAnnounced) {
     BootLoaderScript script;
     script.answerFind = false;

@@ -70,6 +70,7 @@ TEST(LoaderComPort, ReadsUnderTheTimeoutsOfEachStep) {
     auto start = Steady::now();
     EXPECT_EQ(port.Read(buffer, 4), 0); // silence: the whole constant
     EXPECT_GE(MsSince(start), 95);
+    EXPECT_FALSE(port.HungUp()) << "a time-out is no hang-up";
 
     ASSERT_TRUE(port.SetTimeouts(100, 0, 2000));
     ASSERT_TRUE(port.Write(Bytes("block"), 5));
@@ -88,20 +89,27 @@ TEST(LoaderComPort, ReadsUnderTheTimeoutsOfEachStep) {
     EXPECT_FALSE(port.Write(Bytes("x"), -1));
 }
 
-TEST(LoaderComPort, UnpluggedLineReadsNothingAndRefusesWrites) {
-    PortMap map;
-    EmulatorLine line(map, {.comNumber = 8});
-    LoaderComPort port;
-    ASSERT_TRUE(port.Open("\\\\.\\COM8", 19200));
-    ASSERT_TRUE(port.SetTimeouts(0, 0, 0));
-    line.Unplug();
-    std::uint8_t buffer[8];
-    auto start = Steady::now();
-    EXPECT_EQ(port.Read(buffer, 8), 0);
-    EXPECT_LT(MsSince(start), 1000);
-    EXPECT_FALSE(port.Write(Bytes("x"), 1));
-    port.Close();
-    EXPECT_FALSE(port.IsOpen());
+// The loaders' waits tell a pulled adapter from silence by HungUp, whichever call met it first.
+TEST(LoaderComPort, UnpluggedLineReadsNothingAndSaysItHungUp) {
+    for (bool readFirst : {true, false}) {
+        PortMap map;
+        EmulatorLine line(map, {.comNumber = 8});
+        LoaderComPort port;
+        ASSERT_TRUE(port.Open("\\\\.\\COM8", 19200));
+        ASSERT_TRUE(port.SetTimeouts(0, 0, 0));
+        line.Unplug();
+        std::uint8_t buffer[8];
+        auto start = Steady::now();
+        if (readFirst)
+            EXPECT_EQ(port.Read(buffer, 8), 0);
+        else
+            EXPECT_FALSE(port.Write(Bytes("x"), 1));
+        EXPECT_LT(MsSince(start), 1000);
+        EXPECT_TRUE(port.HungUp()) << readFirst;
+        port.Close();
+        EXPECT_FALSE(port.IsOpen());
+        EXPECT_FALSE(port.HungUp()) << "a closed port is no longer the one that hung up";
+    }
 }
 
 } // namespace

@@ -63,6 +63,8 @@ class LoaderFixture : public ::testing::Test {
         imagePath =
             (std::filesystem::temp_directory_path() / ("loader_image_" + std::to_string(::getpid()) + ".enc"))
                 .string();
+        // The image is read before the sensor is asked anything, so every run needs a good one.
+        WriteImage(ImageText(MakeImage(1, 4)));
     }
 
     void TearDown() override {
@@ -73,6 +75,8 @@ class LoaderFixture : public ::testing::Test {
     }
 
     void WriteImage(const std::string& text) { std::ofstream(imagePath, std::ios::binary) << text; }
+    // Nothing reached the device: the run ended before the first request.
+    bool DeviceHeardNothing() const { return device->Requests().empty() && device->BlocksReceived() == 0; }
 
     // Runs `flow` with the arguments after the program name; the device follows `script`.
     template <class Flow>

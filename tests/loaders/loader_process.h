@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -82,6 +85,33 @@ class LoaderProcess {
     std::string Output() {
         std::lock_guard guard(lock);
         return output;
+    }
+
+    // Waits until the output holds `text`.
+    bool WaitForOutput(const std::string& text, int timeoutMs) {
+        auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (Output().find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > until) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
+    }
+
+    // The processor time the running program has used so far (user and system), or -1 once it
+    // has gone.
+    long long CpuMs() const {
+        std::ifstream stat("/proc/" + std::to_string(child) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        // The fields after the program name, which may hold blanks, begin with the state (field 3);
+        // utime and stime are fields 14 and 15.
+        std::size_t close = text.rfind(')');
+        if (close == std::string::npos) return -1;
+        std::istringstream fields(text.substr(close + 2));
+        std::string field;
+        long long ticks = 0;
+        for (int number = 3; number <= 15 && fields >> field; ++number)
+            if (number >= 14) ticks += std::stoll(field);
+        return ticks * 1000 / sysconf(_SC_CLK_TCK);
     }
 
   private:

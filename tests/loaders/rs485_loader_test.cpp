@@ -41,7 +41,6 @@ TEST_F(Rs485Loader, FlashesAMultiBlockImageThroughTheWholeExchange) {
 }
 
 TEST_F(Rs485Loader, SerialWithTopBitShowsNegative) {
-    WriteImage("");
     script.serial = 0xFFFFFFFE;
     script.address = 0xAB;
     EXPECT_EQ(Flash(), 0);
@@ -117,7 +116,54 @@ TEST_F(Rs485Loader, TransferEndings) {
     std::filesystem::remove(imagePath);
     EXPECT_EQ(Flash(), -1);
     EXPECT_TRUE(Says("Файл не найден\n"));
+    EXPECT_TRUE(DeviceHeardNothing());
     EXPECT_EQ(port, nullptr);
+}
+
+// A pulled adapter ends the run the moment a read finds it gone: in the wait for a sensor that
+// did not answer, in the 2 s read for "BLST" after the switch, and in the wait after it.
+TEST_F(Rs485Loader, PulledAdapterEndsTheRunAtOnce) {
+    struct Row {
+        const char* name;
+        bool answerFind;
+        std::uint64_t pulledAtMs;
+    };
+    const Row rows[] = {{"no answer, fallback", false, kStartMs + 3000},
+                        {"after the switch", true, kStartMs + 1500},
+                        {"after the switch, fallback", true, kStartMs + 4000}};
+    for (const auto& row : rows) {
+        script.answerFind = row.answerFind;
+        script.announceAfterSwitch = false;
+        script.announcements = 0;
+        EXPECT_EQ(Flash([&](VirtualLine& line) { line.UnplugAt(row.pulledAtMs); }), -1) << row.name;
+        EXPECT_TRUE(Says("\\\\.\\COM12 отключен\n")) << row.name << ": " << output;
+        EXPECT_EQ(line->opens, row.answerFind ? 2 : 1) << row.name;
+        EXPECT_EQ(clock.NowMs(), row.pulledAtMs) << row.name;
+        EXPECT_EQ(port, nullptr) << row.name;
+    }
+}
+
+// The adapter re-enumerates as the sensor restarts: the reopen fails, the loader says it waits and
+// opens the port again once it is back, in time for the sensor's announcement.
+TEST_F(Rs485Loader, ReopenIsRetriedUntilThePortIsBack) {
+    auto image = MakeImage(2, 20);
+    WriteImage(ImageText(image));
+    script.announceDelayMs = 1500;
+    EXPECT_EQ(Flash([](VirtualLine& line) { line.ReenumerateOnClose(700); }), 0);
+    EXPECT_TRUE(Says("\\\\.\\COM12 недоступен, ожидание подключения\nСоединение установлено\n")) << output;
+    EXPECT_EQ(line->opens, 2);
+    EXPECT_EQ(device->Image(), image);
+
+    // Never back: the wait goes on, paced (the clock moves), until Esc; F finds no port to ask on.
+    int result = Flash([](VirtualLine& line) {
+        line.ReenumerateOnClose(UINT64_MAX);
+        line.TypeKeyAt(kStartMs + 3000, 'F');
+        line.TypeKeyAt(kStartMs + 6000, 27);
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(Says("недоступен, ожидание подключения\n"));
+    EXPECT_EQ(line->opens, 1);
+    EXPECT_EQ(IdentifyRequests(), 1);
 }
 
 } // namespace

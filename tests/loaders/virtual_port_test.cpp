@@ -22,10 +22,10 @@ LoaderComPort::~LoaderComPort() {
 bool LoaderComPort::Open(const char* devicePath, std::uint32_t baud) {
     if (IsOpen() && VirtualLine::Current()) VirtualLine::Current()->Closed();
     handle = INVALID_HANDLE_VALUE;
+    hungUp = false;
     VirtualLine* line = VirtualLine::Current();
-    // Only COM12 is wired to the emulator; every other port is absent.
-    if (!line || std::string(devicePath) != "\\\\.\\COM12") return false;
-    line->Opened(devicePath, baud);
+    // Only COM12 is wired to the emulator; every other port is absent, and so is a pulled one.
+    if (!line || std::string(devicePath) != "\\\\.\\COM12" || !line->Open(devicePath, baud)) return false;
     handle = kOpenHandle;
     return true;
 }
@@ -44,17 +44,22 @@ bool LoaderComPort::Purge() {
 void LoaderComPort::Close() {
     if (IsOpen()) VirtualLine::Current()->Closed();
     handle = INVALID_HANDLE_VALUE;
+    hungUp = false;
 }
 
 bool LoaderComPort::Write(const std::uint8_t* bytes, std::int32_t count) {
     if (!IsOpen()) return false;
+    hungUp = hungUp || VirtualLine::Current()->HungUp();
+    if (hungUp) return false;
     VirtualLine::Current()->Write(bytes, count);
     return true;
 }
 
 std::int32_t LoaderComPort::Read(std::uint8_t* buffer, std::int32_t count) {
     if (!IsOpen()) return 0;
-    return VirtualLine::Current()->Read(buffer, count);
+    int got = VirtualLine::Current()->Read(buffer, count);
+    hungUp = hungUp || got < 0;
+    return got < 0 ? 0 : got;
 }
 
 BOOL LoaderComPort::EscapeFunction(DWORD) {

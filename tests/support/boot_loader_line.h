@@ -25,6 +25,8 @@ class BootLoaderLine {
     BootLoaderEmulator& Device() { return device; }
     // Waits until the device has heard `count` requests.
     bool WaitForRequests(std::size_t count, int timeoutMs) const;
+    // Pulls the adapter: the loader's open port hangs up and nothing more is sent.
+    void Unplug() { line.Unplug(); }
 
   private:
     using Clock = std::chrono::steady_clock;

@@ -24,15 +24,36 @@ VirtualLine* VirtualLine::Current() {
     return current;
 }
 
-void VirtualLine::Opened(const std::string& path, std::uint32_t baudRate) {
+bool VirtualLine::Open(const std::string& path, std::uint32_t baudRate) {
+    TypeDueKeys();
+    if (Away(clock.NowMs())) return false;
     openedPaths.push_back(path);
     baud = baudRate;
     ++opens;
+    openedAtMs = clock.NowMs();
     Schedule(device.Opened());
+    return true;
 }
 
 void VirtualLine::Closed() {
     ++closes;
+    if (reenumerateMs == 0) return;
+    std::uint64_t now = clock.NowMs();
+    UnplugAt(now, reenumerateMs > UINT64_MAX - now ? UINT64_MAX : now + reenumerateMs);
+    reenumerateMs = 0;
+}
+
+void VirtualLine::UnplugAt(std::uint64_t atMs, std::uint64_t backMs) {
+    unplugAtMs = atMs;
+    backAtMs = backMs;
+}
+
+std::uint64_t VirtualLine::LostAtMs() const {
+    return openedAtMs < unplugAtMs ? unplugAtMs : UINT64_MAX;
+}
+
+bool VirtualLine::HungUp() const {
+    return clock.NowMs() >= LostAtMs();
 }
 
 void VirtualLine::SetTimeouts(LineTimeouts value) {
@@ -64,6 +85,10 @@ void VirtualLine::Schedule(const std::vector<TimedBytes>& runs, std::uint64_t wi
 
 void VirtualLine::MoveClockTo(std::uint64_t ms) {
     if (ms > clock.NowMs()) clock.Set(ms);
+    TypeDueKeys();
+}
+
+void VirtualLine::TypeDueKeys() {
     while (!keys.empty() && keys.begin()->first <= clock.NowMs()) {
         TypeIntoStdin(keys.begin()->second);
         keys.erase(keys.begin());
@@ -71,18 +96,25 @@ void VirtualLine::MoveClockTo(std::uint64_t ms) {
 }
 
 // A read of `count` bytes ends when all came, when the interval passes between two bytes, or
-// when multiplier x count + constant passes from its start.
+// when multiplier x count + constant passes from its start; a hang-up ends it with -1.
 int VirtualLine::Read(std::uint8_t* buffer, int count) {
     std::uint64_t start = clock.NowMs();
     bool totalLimit = timeouts.multiplier != 0 || timeouts.constant != 0;
     std::uint64_t deadline =
         start + std::uint64_t(timeouts.multiplier) * std::uint64_t(count) + timeouts.constant;
+    std::uint64_t lost = std::max(LostAtMs(), start);
     int got = 0;
     std::uint64_t last = start;
     while (got < count) {
         std::uint64_t limit = totalLimit ? deadline : UINT64_MAX;
         if (got > 0 && timeouts.interval != 0) limit = std::min(limit, last + timeouts.interval);
-        if (incoming.empty() || incoming.begin()->first > limit) {
+        bool byteFirst =
+            !incoming.empty() && incoming.begin()->first <= limit && incoming.begin()->first < lost;
+        if (!byteFirst) {
+            if (lost != UINT64_MAX && lost <= limit) {
+                MoveClockTo(lost);
+                return -1;
+            }
             if (limit == UINT64_MAX) {
                 waitedForever = true;
                 return got;
@@ -92,9 +124,11 @@ int VirtualLine::Read(std::uint8_t* buffer, int count) {
         }
         auto next = incoming.begin();
         Incoming arriving = next->second;
-        std::uint64_t at = std::max(clock.NowMs(), next->first);
+        std::uint64_t sentAt = next->first;
+        std::uint64_t at = std::max(clock.NowMs(), sentAt);
         incoming.erase(next);
         if (arriving.announcement && !device.Announcing()) continue;
+        if (Away(sentAt)) continue; // sent while the adapter was away
         last = at;
         MoveClockTo(last);
         buffer[got++] = arriving.byte;

@@ -28,18 +28,27 @@ class VirtualLine {
     // The line a loader's port reaches, or null.
     static VirtualLine* Current();
 
-    // The port side.
-    void Opened(const std::string& path, std::uint32_t baud);
+    // The port side. An open fails while the adapter is away; keys due by its moment are typed,
+    // as a loader that retries opens reads the keyboard between them.
+    bool Open(const std::string& path, std::uint32_t baud);
     void Closed();
     void SetTimeouts(LineTimeouts timeouts);
     void Purge();
     void Write(const std::uint8_t* bytes, int count);
+    // Bytes read, or -1 when the port hung up before the read could end.
     int Read(std::uint8_t* buffer, int count);
+    // The port opened last was there when the adapter went away.
+    bool HungUp() const;
 
     // Bytes from the device side at a set moment, beside what the emulator sends.
     void Deliver(std::uint64_t atMs, const std::vector<std::uint8_t>& bytes);
     // Types `key` into standard input once the clock reaches `atMs`.
     void TypeKeyAt(std::uint64_t atMs, char key);
+    // The adapter is pulled at `atMs`: the open port hangs up, what the device sends is lost and
+    // opens fail until `backAtMs`.
+    void UnplugAt(std::uint64_t atMs, std::uint64_t backAtMs = UINT64_MAX);
+    // The adapter re-enumerates as the port next closes: away for `awayMs` from then.
+    void ReenumerateOnClose(std::uint64_t awayMs) { reenumerateMs = awayMs; }
 
     // Bytes the loader writes take their wire time at this baud (10 bits a byte) when not 0: their
     // echo comes back byte by byte and the device answers after the last one.
@@ -54,6 +63,10 @@ class VirtualLine {
 
   private:
     void MoveClockTo(std::uint64_t ms);
+    void TypeDueKeys();
+    bool Away(std::uint64_t ms) const { return ms >= unplugAtMs && ms < backAtMs; }
+    // When the open port hangs up, or never.
+    std::uint64_t LostAtMs() const;
     void Schedule(const std::vector<TimedBytes>& runs, std::uint64_t wireMs = 0);
 
     VirtualClock& clock;
@@ -65,6 +78,8 @@ class VirtualLine {
     };
     std::multimap<std::uint64_t, Incoming> incoming;
     std::multimap<std::uint64_t, char> keys;
+    std::uint64_t unplugAtMs = UINT64_MAX, backAtMs = UINT64_MAX, openedAtMs = 0;
+    std::uint64_t reenumerateMs = 0;
 };
 
 // Standard input becomes a pipe that tests type into; the write end stays open for the process, so
