@@ -18,6 +18,11 @@ class TForm1 : public TForm {
 
     // Millisecond tick of the last change of level code or of the start of the radio add mode.
     std::uint32_t StatusTick = 0;
+    // The level or mode code SetLevelCode recorded last; 0 at start.
+    static std::uint16_t LastLevelCode;
+    // Tick of the last poll of the connected sensor, set on the first connected tick of the run.
+    static std::uint32_t LastPollTick;
+    static bool PollClockSet;
 
     // Connection control: scanning and polling, the receive pump, the level code, the close.
     void Timer1Timer(TObject* sender);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "configurator/connection.h"
 #include "configurator/main_form.h"
 #include "configurator/main_globals.h"
 #include "configurator/startup.h"
@@ -18,8 +19,17 @@ class MainWindowTest : public ::testing::Test {
         MainUnitInitialization();
         CommandLineWords.clear();
         vcl::headless::Reset();
+        // The window's statics outlive each window; every test starts from the program's start.
+        TForm1::LastLevelCode = 0;
+        TForm1::LastPollTick = 0;
+        TForm1::PollClockSet = false;
     }
     ~MainWindowTest() override {
+        vcl::headless::Reset();
+        // Ports a test left open; the window's close handler would have deleted them.
+        DeleteAllPorts(*CandidatePorts);
+        delete SensorLink;
+        SensorLink = nullptr;
         Application->DestroyForms();
         Form1 = nullptr;
         CommandLineWords.clear();
