@@ -41,9 +41,10 @@ class RSport : public ComPortBase {
 
     // An RS-485 request to `address`, logged with its bytes.
     void SendRequest(RequestCode code, const std::uint8_t* payload, std::int32_t length);
-    // A K-line text request (address 0, command 0), logged as text.
-    void SendText(const TString& text);
-    void SendTextCommand(char letter);
+    // A K-line text request (address 0, command 0), logged as text. False: the text is longer
+    // than a frame holds (255 bytes in code page 1251); nothing is sent and the refusal is logged.
+    bool SendText(const TString& text);
+    bool SendTextCommand(char letter);
     void SendFrame(std::int32_t frameAddress, std::int32_t command, const std::uint8_t* payload,
                    std::int32_t length, bool logFrame);
 
