@@ -1,83 +1,242 @@
 // The sensor emulator as a program: maps a pseudo-terminal as a COM port so that the configurator
 // and the loaders can be tried without hardware. It prints the port's name and the folder to point
-// SONDRIX_PORTS at, then shows every frame the program sends until interrupted.
+// SONDRIX_PORTS at. Without a model it shows every frame the program sends until interrupted; with
+// one it also plays that sensor and shows each request with its answer.
 //
 //   sensor_emulator [--com N] [--echo] [--pace] [--description TEXT]
+//                   [--model rs485|kline|radio] [--kind 0|1|2] [--mark TEXT] [--silent-after SECONDS]
+//
+// SIGUSR1 makes a model fall silent, and the next one makes it answer again.
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
-#include "tests/support/emulator_line.h"
+#include "tests/support/device_line.h"
+#include "tests/support/kline_sensor_model.h"
 #include "tests/support/port_map.h"
+#include "tests/support/radio_module_model.h"
+#include "tests/support/rs485_sensor_model.h"
 #include "tests/support/sensor_frames.h"
 
 namespace {
 
+using namespace testing_support;
+
 volatile std::sig_atomic_t stopRequested = 0;
+volatile std::sig_atomic_t silenceSwitches = 0;
 
 void RequestStop(int) {
     stopRequested = 1;
 }
 
-bool ParseArguments(int argc, char** argv, testing_support::EmulatorLine::Options& options) {
+void SwitchSilence(int) {
+    silenceSwitches = silenceSwitches + 1;
+}
+
+struct ProgramOptions {
+    EmulatorLine::Options line;
+    std::string model; // empty: only show the frames
+    int kind = 0;
+    std::string mark = " ";
+    int silentAfterSeconds = -1;
+};
+
+bool ParseModelArgument(const std::string& word, const char* value, ProgramOptions& options) {
+    if (word == "--model") {
+        options.model = value;
+        return options.model == "rs485" || options.model == "kline" || options.model == "radio";
+    }
+    if (word == "--kind") {
+        options.kind = std::atoi(value);
+        return options.kind >= 0 && options.kind <= 2;
+    }
+    if (word == "--mark") {
+        options.mark = value;
+        return true;
+    }
+    if (word == "--silent-after") {
+        options.silentAfterSeconds = std::atoi(value);
+        return options.silentAfterSeconds >= 0;
+    }
+    return false;
+}
+
+bool ParseArguments(int argc, char** argv, ProgramOptions& options) {
     for (int i = 1; i < argc; ++i) {
         std::string word = argv[i];
         bool hasValue = i + 1 < argc;
         if (word == "--echo") {
-            options.echo = true;
+            options.line.echo = true;
         } else if (word == "--pace") {
-            options.pace = true;
+            options.line.pace = true;
         } else if (word == "--com" && hasValue) {
-            options.comNumber = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
-            if (options.comNumber < 1 || options.comNumber > 99) return false;
+            options.line.comNumber = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+            if (options.line.comNumber < 1 || options.line.comNumber > 99) return false;
         } else if (word == "--description" && hasValue) {
-            options.description = argv[++i];
-        } else {
+            options.line.description = argv[++i];
+        } else if (!hasValue || !ParseModelArgument(word, argv[++i], options)) {
             return false;
         }
     }
     return true;
 }
 
-void ShowFrames(testing_support::RequestDecoder& decoder, const std::string& bytes) {
+std::string Describe(const SensorFrame& frame) {
+    std::string payload(frame.payload.begin(), frame.payload.end());
+    char head[64];
+    if (frame.format == FrameFormat::Kline) return "K-line request \"" + payload + "\"";
+    std::snprintf(head, sizeof head, "RS-485 request: address %d, command 0x%02X", frame.address,
+                  frame.command);
+    return head + (payload.empty() ? "" : ", payload " + HexBytes(payload));
+}
+
+void ShowFrames(RequestDecoder& decoder, const std::string& bytes) {
     decoder.Feed(bytes);
-    while (auto frame = decoder.Next()) {
-        bool kline = frame->format == testing_support::FrameFormat::Kline;
-        std::string payload(frame->payload.begin(), frame->payload.end());
-        std::printf("%s request: address %d, command 0x%02X, payload %s\n", kline ? "K-line" : "RS-485",
-                    frame->address, frame->command, testing_support::HexBytes(payload).c_str());
-    }
+    while (auto frame = decoder.Next())
+        std::printf("%s\n", Describe(*frame).c_str());
     std::fflush(stdout);
 }
 
-} // namespace
+// Shows what the model hears and says, and when it goes into its boot loader and back.
+class ShownModel : public LineDevice {
+  public:
+    explicit ShownModel(SensorModel& model) : model(model) {}
 
-int main(int argc, char** argv) {
-    testing_support::EmulatorLine::Options options;
-    if (!ParseArguments(argc, argv, options)) {
-        std::fprintf(stderr, "usage: %s [--com N] [--echo] [--pace] [--description TEXT]\n", argv[0]);
-        return 2;
+    std::vector<TimedBytes> Received(const std::uint8_t* bytes, std::size_t count,
+                                     std::uint32_t baud) override {
+        std::lock_guard guard(lock);
+        bool wasInLoader = model.InBootLoader();
+        auto runs = model.Received(bytes, count, baud);
+        auto requests = model.Requests();
+        for (; shown < requests.size(); ++shown)
+            std::printf("%s\n", Describe(requests[shown]).c_str());
+        if (wasInLoader != model.InBootLoader())
+            std::printf("%s\n", wasInLoader ? "back in the application" : "in the boot loader");
+        ShowAnswers(runs);
+        std::fflush(stdout);
+        return runs;
     }
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
-    testing_support::PortMap map;
-    testing_support::EmulatorLine line(map, options);
+    bool Announcing() const override { return model.Announcing(); }
+
+  private:
+    void ShowAnswers(const std::vector<TimedBytes>& runs) {
+        const BootLoaderEmulator* loader = model.BootLoader();
+        int blocks = loader ? loader->BlocksReceived() : 0;
+        if (loader == loaderShown && blocks != blocksShown) std::printf("boot loader: block %d\n", blocks);
+        loaderShown = loader;
+        blocksShown = blocks;
+        for (const auto& run : runs) {
+            if (run.announcement) continue;
+            std::string bytes(run.bytes.begin(), run.bytes.end());
+            std::printf("  answer after %u ms: %s\n", run.delayMs, HexBytes(bytes).c_str());
+        }
+        if (!runs.empty() && runs.back().announcement) std::printf("  announces BLST every 500 ms\n");
+    }
+
+    SensorModel& model;
+    std::mutex lock;
+    std::size_t shown = 0;
+    const BootLoaderEmulator* loaderShown = nullptr;
+    int blocksShown = 0;
+};
+
+std::unique_ptr<SensorModel> MakeModel(const ProgramOptions& options) {
+    if (options.model == "kline") {
+        KlineSensorScript script{.mark = options.mark};
+        std::printf("K-line sensor %d at 9600 baud, model mark \"%s\", release %s\n", script.number,
+                    script.mark.c_str(), script.release.c_str());
+        return std::make_unique<KlineSensorModel>(script);
+    }
+    if (options.model == "radio") {
+        RadioModuleScript script;
+        std::printf("Radio module %u at address %u, 19200 baud, %zu devices; in add mode device %u joins "
+                    "after %u ms\n",
+                    script.serial, script.address, script.devices.size(), script.newDevice->serial,
+                    script.joinAfterMs);
+        return std::make_unique<RadioModuleModel>(script);
+    }
+    Rs485SensorScript script{.kind = static_cast<std::uint8_t>(options.kind)};
+    std::printf("RS-485 sensor %u at address %u, 19200 baud, kind %u, release %s\n", script.serial,
+                script.address, script.kind, script.release.c_str());
+    return std::make_unique<Rs485SensorModel>(script);
+}
+
+void ShowSilence(const SensorModel& model) {
+    std::printf("%s\n", model.Silent() ? "silent" : "answering again");
+    std::fflush(stdout);
+}
+
+// Runs until interrupted; switches the model's silence on SIGUSR1 and after the time given.
+void Serve(SensorModel& model, int silentAfterSeconds) {
+    auto silenceAt = std::chrono::steady_clock::now() + std::chrono::seconds(silentAfterSeconds);
+    bool silenceDue = silentAfterSeconds >= 0;
+    int switchesSeen = 0;
+    std::printf("kill -USR1 %d switches the sensor's silence\n", static_cast<int>(::getpid()));
+    std::fflush(stdout);
+    while (!stopRequested) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (silenceDue && std::chrono::steady_clock::now() >= silenceAt) {
+            silenceDue = false;
+            model.SetSilent(true);
+            ShowSilence(model);
+        }
+        if (switchesSeen != silenceSwitches) {
+            switchesSeen = silenceSwitches;
+            model.SetSilent(!model.Silent());
+            ShowSilence(model);
+        }
+    }
+}
+
+void ShowPort(EmulatorLine& line, const PortMap& map) {
     std::printf("%s -> %s\nexport SONDRIX_PORTS=%s\n", line.ComName().c_str(), line.SlavePath().c_str(),
                 map.Folder().c_str());
     std::fflush(stdout);
+}
 
+int ShowFramesOnly(PortMap& map, const EmulatorLine::Options& options) {
+    EmulatorLine line(map, options);
+    ShowPort(line, map);
     std::mutex decoderLock;
-    testing_support::RequestDecoder decoder;
-    line.Start([&](testing_support::EmulatorLine&, const std::string& bytes) {
+    RequestDecoder decoder;
+    line.Start([&](EmulatorLine&, const std::string& bytes) {
         std::lock_guard guard(decoderLock);
         ShowFrames(decoder, bytes);
     });
     while (!stopRequested)
         ::pause();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ProgramOptions options;
+    if (!ParseArguments(argc, argv, options)) {
+        std::fprintf(
+            stderr,
+            "usage: %s [--com N] [--echo] [--pace] [--description TEXT]\n"
+            "          [--model rs485|kline|radio] [--kind 0|1|2] [--mark TEXT] [--silent-after SECONDS]\n",
+            argv[0]);
+        return 2;
+    }
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+    std::signal(SIGUSR1, SwitchSilence);
+    PortMap map;
+    if (options.model.empty()) return ShowFramesOnly(map, options.line);
+    auto model = MakeModel(options);
+    ShownModel shown(*model);
+    DeviceLine device(map, shown, options.line);
+    ShowPort(device.Line(), map);
+    if (options.line.echo) std::printf("The adapter echoes every byte.\n");
+    Serve(*model, options.silentAfterSeconds);
     return 0;
 }
