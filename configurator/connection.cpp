@@ -9,7 +9,6 @@ namespace {
 
 constexpr unsigned ScanPeriodMs = 500;
 constexpr unsigned ConnectedPeriodMs = 100;
-constexpr std::int32_t Rs485Baud = 19200;
 
 void SetShown(std::initializer_list<TControl*> controls, bool shown) {
     for (TControl* control : controls)

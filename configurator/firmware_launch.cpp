@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::int32_t Rs485Baud = 19200;
 constexpr const char* LoaderNameFile = "loader_name.txt";
 
 } // namespace

@@ -1,3 +1,5 @@
+#include "configurator/radio_module.h"
+
 #include <optional>
 
 #include "configurator/link/rsport.h"
@@ -7,9 +9,6 @@
 #include "platform/win32/message_box.h"
 
 namespace {
-
-const UnicodeString AddModeOffCaption = u"Режим добавления";
-const UnicodeString AddModeOnCaption = u"Выключить режим";
 
 // A device's serial as the list shows it ("%u"), read back as unsigned 32 bits; nothing for a text
 // that is no such number.

@@ -2,6 +2,7 @@
 #include "configurator/main_form.h"
 #include "configurator/main_globals.h"
 #include "configurator/port_use.h"
+#include "configurator/radio_module.h"
 #include "configurator/startup.h"
 #include "platform/win32/clock.h"
 
@@ -12,7 +13,6 @@ namespace {
 
 constexpr std::int32_t PollPeriodMs = 1000;
 constexpr std::int32_t AddModeSeconds = 300;
-const UnicodeString AddModeOnCaption = u"Выключить режим";
 
 // Keeps the candidates in step with the ports present and sends each its identify probe.
 void ScanAndProbe() {
