@@ -1,3 +1,4 @@
+#include "configurator/connection.h"
 #include "configurator/link/frames.h"
 #include "configurator/link/rsport.h"
 #include "configurator/main_globals.h"
@@ -85,7 +86,7 @@ void RSport::OnReceive(std::int32_t count) {
     run.count = std::min(count, ReceiveAreaSize);
     DWORD read = 0;
     ReadFile(handle, run.bytes, static_cast<DWORD>(run.count), &read, nullptr);
-    bool good = baud == 19200 ? TakeRs485Reply(*this, run) : TakeKlineReply(*this, run);
+    bool good = baud == Rs485Baud ? TakeRs485Reply(*this, run) : TakeKlineReply(*this, run);
 
     // The decoder may have deleted this link (firmware start): only the global tells.
     if (SensorLink != this) return;

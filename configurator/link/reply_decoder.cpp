@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "configurator/connection.h"
 #include "configurator/firmware_launch.h"
 #include "configurator/main_form.h"
 #include "platform/win32/clock.h"
@@ -50,7 +51,7 @@ void DecodeRs485Reply(RSport& link, RequestCode command, const std::uint8_t* pay
 void RSport::DecodeReply(RSport* link, std::uint8_t command, const std::uint8_t* payload, std::int32_t length,
                          std::uint8_t replyAddress) {
     link->replyTick = GetTickCount();
-    if (link->baud == 19200) {
+    if (link->baud == Rs485Baud) {
         DecodeRs485Reply(*link, command, payload, length, replyAddress);
     } else {
         DecodeKlineReply(link, static_cast<char>(command), payload, length);

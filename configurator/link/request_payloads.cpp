@@ -7,14 +7,13 @@
 #include "configurator/link/link_text.h"
 #include "configurator/link/settings_fields.h"
 #include "configurator/main_form.h"
+#include "configurator/radio_module.h"
 #include "core/byte_cursor.h"
 
 namespace {
 
 // The payload area always holds a whole frame.
 constexpr std::uint32_t Unbounded = 0xFFFFFFFF;
-// Button8's caption while the radio module's add mode is on.
-constexpr const char16_t* AddModeOnCaption = u"Выключить режим";
 // The module's add mode switch: on, off.
 constexpr std::uint8_t AddModeOn = 5;
 constexpr std::uint8_t AddModeOff = 0;

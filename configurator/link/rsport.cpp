@@ -1,5 +1,6 @@
 #include "configurator/link/rsport.h"
 
+#include "configurator/connection.h"
 #include "configurator/link/frames.h"
 #include "configurator/link/link_text.h"
 #include "configurator/link/request_payloads.h"
@@ -8,7 +9,7 @@
 #include "platform/win32/io_object.h"
 
 // Index 0 is never probed first: the rotation advances before it looks.
-const std::int32_t ProbeSpeeds[3] = {9600, 19200, 19200};
+const std::int32_t ProbeSpeeds[3] = {9600, Rs485Baud, Rs485Baud};
 const RequestCode ProbeCodes[3] = {0x33, 0x80, 0x33};
 
 namespace {
@@ -22,7 +23,7 @@ constexpr DWORD ReplyTimeoutMs = 2500;
 } // namespace
 
 RSport::RSport(HANDLE handle, const TString& portName, const TString& friendlyName)
-    : ComPortBase(handle, portName, friendlyName, 19200, 0), replyTick(GetTickCount()) {}
+    : ComPortBase(handle, portName, friendlyName, Rs485Baud, 0), replyTick(GetTickCount()) {}
 
 RSport::~RSport() = default;
 
@@ -54,7 +55,7 @@ void RSport::SendNext() {
         pendingRequest = ProbeCodes[detectIndex];
     }
     auto code = static_cast<RequestCode>(pendingRequest);
-    bool sent = baud == 19200 ? (SendRs485Request(*this, code), true) : SendKlineRequest(*this, code);
+    bool sent = baud == Rs485Baud ? (SendRs485Request(*this, code), true) : SendKlineRequest(*this, code);
     if (!sent) {
         pendingRequest = 0;
         SendNext();
