@@ -83,10 +83,12 @@ void RSport::OnReceive(std::int32_t count) {
     if (sinceFirstByte < count * BitsPerByteMs / baud + WholeFrameMarginMs) return;
 
     Run run;
-    run.count = std::min(count, ReceiveAreaSize);
     DWORD read = 0;
-    ReadFile(handle, run.bytes, static_cast<DWORD>(run.count), &read, nullptr);
-    bool good = baud == Rs485Baud ? TakeRs485Reply(*this, run) : TakeKlineReply(*this, run);
+    ReadFile(handle, run.bytes, static_cast<DWORD>(std::min(count, ReceiveAreaSize)), &read, nullptr);
+    // Only what was read: a port that failed (unplugged) leaves no stale bytes to decode.
+    run.count = static_cast<std::int32_t>(read);
+    bool good =
+        run.count > 0 && (baud == Rs485Baud ? TakeRs485Reply(*this, run) : TakeKlineReply(*this, run));
 
     // The decoder may have deleted this link (firmware start): only the global tells.
     if (SensorLink != this) return;
