@@ -55,8 +55,10 @@ void RSport::SendNext() {
         pendingRequest = ProbeCodes[detectIndex];
     }
     auto code = static_cast<RequestCode>(pendingRequest);
-    bool sent = baud == Rs485Baud ? (SendRs485Request(*this, code), true) : SendKlineRequest(*this, code);
-    if (!sent) {
+    if (baud == Rs485Baud) {
+        SendRs485Request(*this, code);
+    } else if (!SendKlineRequest(*this, code)) {
+        // Nothing went out for this code: the next one goes at once.
         pendingRequest = 0;
         SendNext();
         return;
