@@ -160,57 +160,54 @@ TEST_F(ConnectionTest, WithEdit2EmptyASensorIsNotPolledAndDropped) {
         EXPECT_NE(request.frame.command, 0x06);
 }
 
-TEST_F(ConnectionTest, LevelCodeChangeIsLoggedAndShowsTheTimedStatesOfEachFormat) {
+TEST_F(ConnectionTest, LevelCodeChangeIsLoggedShowsTheTimedStatesAndInTheRadioViewAsksForSettings) {
     struct Row {
         int baud; // 0: no link
         std::uint16_t code;
         bool shown;
+        int settingsRead = 0; // in the radio view: the model's read request
     };
     const Row rows[] = {
-        {0, 0xFFF3, true},     {0, 3, false},          {19200, 0xFFF5, true}, {19200, 6, false},
-        {19200, 0xFFF4, true}, {19200, 0xFFF2, false}, {9600, 3, true},       {9600, 0xFFF3, false},
-        {9600, 6, true},       {9600, 5, false},
+        {0, 0xFFF3, true},
+        {0, 3, false},
+        {19200, 0xFFF5, true},
+        {19200, 6, false},
+        {19200, 0xFFF4, true},
+        {19200, 0xFFF2, false},
+        {9600, 3, true},
+        {9600, 0xFFF3, false},
+        {9600, 6, true},
+        {9600, 5, false},
+        {19200, 1, false, 0x43},
+        {19200, 2, false, 0x3E},
+        {19200, 0xFFF3, true, 0x31},
     };
-    std::size_t changes = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.baud << " " << row.code);
         if (row.baud) ConnectWaitingLink(row.baud);
+        form.GroupBox1->SetVisible(row.settingsRead != 0);
+        form.Panel2->SetVisible(row.settingsRead == 0x43);
+        form.ComboBox4->SetVisible(row.settingsRead == 0x3E);
         clock.Advance(10);
         form.SetLevelCode(row.code);
         EXPECT_EQ(form.Label11->Visible(), row.shown);
         EXPECT_EQ(form.StatusTick, GetTickCount());
         EXPECT_NE(FindLine("Change:\t" + std::to_string(row.code)), LogLines().size());
-        ++changes;
+        if (SensorLink) {
+            EXPECT_EQ(Queued(*SensorLink),
+                      row.settingsRead ? std::vector<int>{row.settingsRead} : std::vector<int>{});
+        }
         delete SensorLink;
         SensorLink = nullptr;
     }
     // The same code again changes nothing, not even a visibility set meanwhile.
     form.Label11->Hide();
-    form.SetLevelCode(5);
+    form.SetLevelCode(0xFFF3);
     EXPECT_FALSE(form.Label11->Visible());
     std::vector<std::string> lines = LogLines();
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& line) { return line.starts_with("Change:\t"); }),
-              static_cast<std::ptrdiff_t>(changes));
-}
-
-TEST_F(ConnectionTest, LevelCodeInTheRadioViewAsksForTheModelsSettings) {
-    struct Row {
-        bool panel, controller;
-        int read;
-    };
-    const Row rows[] = {{true, true, 0x43}, {false, true, 0x3E}, {false, false, 0x31}};
-    std::uint16_t code = 1;
-    form.GroupBox1->Show();
-    for (const Row& row : rows) {
-        RSport& link = ConnectWaitingLink();
-        form.Panel2->SetVisible(row.panel);
-        form.ComboBox4->SetVisible(row.controller);
-        form.SetLevelCode(code++);
-        EXPECT_EQ(Queued(link), std::vector<int>{row.read});
-        delete SensorLink;
-        SensorLink = nullptr;
-    }
+              static_cast<std::ptrdiff_t>(std::size(rows)));
 }
 
 TEST_F(ConnectionTest, DisconnectEndsTheAddModeDeletesTheLinkAndResetsTheWindow) {
@@ -225,7 +222,6 @@ TEST_F(ConnectionTest, DisconnectEndsTheAddModeDeletesTheLinkAndResetsTheWindow)
     form.Edit13->SetText(u"48");
     form.Edit31->SetText(u"pass");
     form.Edit9->SetText(u"1500");
-    form.Label15->SetCaption(u"измерение");
     Disconnect();
     EXPECT_EQ(SensorLink, nullptr);
     EXPECT_EQ(form.Button8->Caption(), UnicodeString(u"Режим добавления"));
@@ -235,7 +231,6 @@ TEST_F(ConnectionTest, DisconnectEndsTheAddModeDeletesTheLinkAndResetsTheWindow)
     EXPECT_TRUE(form.Edit13->Text().IsEmpty());
     EXPECT_TRUE(form.Edit31->Text().IsEmpty());
     EXPECT_EQ(form.Edit9->Text(), UnicodeString(u"1500"));
-    EXPECT_TRUE(form.Label15->Caption().IsEmpty());
     EXPECT_FALSE(form.Label11->Visible());
     const std::size_t closed = FindLine("COM7:\tclosed");
     EXPECT_LT(closed, FindLine("Change:\t0", closed));
