@@ -23,10 +23,12 @@ std::string Cp1251(std::string utf8) {
     return out;
 }
 
+// The real-time clock the record's stamp is read from (time() may lag it by a tick).
 std::string LocalStamp() {
-    std::time_t now = std::time(nullptr);
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
     std::tm local{};
-    localtime_r(&now, &local);
+    localtime_r(&now.tv_sec, &local);
     char text[32];
     std::strftime(text, sizeof text, "%Y.%m.%d %H:%M:%S", &local);
     return text;
