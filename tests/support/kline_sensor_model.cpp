@@ -154,26 +154,39 @@ std::uint8_t KlineSensorModel::Write(char letter, const std::string& rest) {
 bool KlineSensorModel::Store(char letter, const std::vector<long>& numbers) {
     SensorSettings& settings = script.settings;
     auto word = [&](std::size_t i) { return static_cast<std::uint16_t>(numbers[i]); };
-    if (letter == 'C') return numbers.size() == 1;
-    if (letter == 'R' && numbers.size() == 1) {
+    switch (letter) {
+    case 'C': // the calibration itself changes nothing the model keeps
+        return numbers.size() == 1;
+    case 'R':
+        if (numbers.size() != 1) return false;
         script.address = static_cast<int>(numbers[0]);
-    } else if (letter == 'P' && numbers.size() == script.password.size()) {
+        return true;
+    case 'P':
+        if (numbers.size() != script.password.size()) return false;
         for (std::size_t i = 0; i < numbers.size(); ++i)
             script.password[i] = static_cast<std::uint8_t>(numbers[i]);
-    } else if (letter == 'W' && numbers.size() == 4) {
-        settings.body = word(0), settings.tube = word(1), settings.fuel = word(2);
+        return true;
+    case 'W':
+        if (numbers.size() != 4) return false;
+        settings.body = word(0);
+        settings.tube = word(1);
+        settings.fuel = word(2);
         settings.flags = static_cast<std::uint8_t>(numbers[3]);
-    } else if (letter == 'S' && (numbers.size() == 15 || numbers.size() == 19)) {
-        settings.body = word(0), settings.tube = word(1), settings.fuel = word(2),
+        return true;
+    case 'S':
+        if (numbers.size() != 15 && numbers.size() != 19) return false;
+        settings.body = word(0);
+        settings.tube = word(1);
+        settings.fuel = word(2);
         settings.flagWord = word(3);
         for (std::size_t i = 0; i < settings.extended.size(); ++i)
             settings.extended[i] = word(4 + i);
         for (std::size_t i = 0; numbers.size() == 19 && i < settings.more.size(); ++i)
             settings.more[i] = word(15 + i);
-    } else {
+        return true;
+    default:
         return false;
     }
-    return true;
 }
 
 BootLoaderScript KlineSensorModel::BootScript() const {

@@ -5,6 +5,7 @@
 // " BOOT" hands over to a K-line boot loader; kflasher's own switch request reaches it too.
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "tests/support/sensor_model.h"

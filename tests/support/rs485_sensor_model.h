@@ -5,6 +5,7 @@
 // hands over to its boot loader on the boot request.
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "tests/support/sensor_model.h"

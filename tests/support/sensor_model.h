@@ -46,7 +46,8 @@ class SensorModel : public LineDevice {
     std::vector<SensorFrame> Writes() const;
     // In the boot loader now.
     bool InBootLoader() const;
-    // The last boot loader handed over to (it keeps what it was sent), or null.
+    // The last boot loader handed over to (it keeps what it was sent), or null; valid until the
+    // next hand-over.
     const BootLoaderEmulator* BootLoader() const;
 
   protected:
