@@ -7,15 +7,20 @@ function(sondrix_folder_sources out dir)
   set(${out} ${found} PARENT_SCOPE)
 endfunction()
 
-# sondrix_library(name DIRS dir... LINK lib...): a static library with the repository root as its
+# sondrix_library(name DIRS dir... FILES file... EXCLUDE file... LINK lib...): a static library of
+# the folders' .cpp files and the files named, less those excluded, with the repository root as its
 # include root ("core/tstring.h", "platform/win32/serial.h").
 function(sondrix_library name)
-  cmake_parse_arguments(ARG "" "" "DIRS;LINK" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DIRS;FILES;EXCLUDE;LINK" ${ARGN})
   set(all)
   foreach(dir ${ARG_DIRS})
     sondrix_folder_sources(found ${dir})
     list(APPEND all ${found})
   endforeach()
+  list(APPEND all ${ARG_FILES})
+  if(ARG_EXCLUDE)
+    list(REMOVE_ITEM all ${ARG_EXCLUDE})
+  endif()
   if(all)
     add_library(${name} STATIC ${all})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})

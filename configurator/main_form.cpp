@@ -14,6 +14,7 @@ TForm1* Form1 = nullptr;
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
     vcl::ReadForm(*this, MainFormLayout());
     BindComponents();
+    WireEvents();
     Image1->LoadPng(NotConnectedPicture());
     Image2->LoadPng(ConnectedPicture());
 

@@ -18,6 +18,28 @@ class TForm1 : public TForm {
 
     // Millisecond tick of the last change of level code or of the start of the radio add mode.
     std::uint32_t StatusTick = 0;
+    // The level or mode code SetLevelCode recorded last; 0 at start.
+    static std::uint16_t LastLevelCode;
+    // Tick of the last poll of the connected sensor, set on the first connected tick of the run.
+    static std::uint32_t LastPollTick;
+    static bool PollClockSet;
+
+    // Connection control: scanning and polling, the receive pump, the level code, the close.
+    void Timer1Timer(TObject* sender);
+    void Timer2Timer(TObject* sender);
+    void SetLevelCode(std::uint16_t code);
+    void FormCloseQuery(TObject* sender, bool& canClose);
+    // Calibration and settings commands (Button1 to Button6) and the NFC password (Button10).
+    void Button1Click(TObject* sender);
+    void Button10Click(TObject* sender);
+    // Firmware update.
+    void Button7Click(TObject* sender);
+    // Radio module: add mode (also called with no sender to end it), device choice, removal.
+    void Button8Click(TObject* sender);
+    void ComboBox3Change(TObject* sender);
+    void Button9Click(TObject* sender);
+    // Range check of the numeric fields when the user leaves them.
+    void Edit9Exit(TObject* sender);
 
     // Components in resource order; the layout owns their places and start settings.
     TLabel* Label14 = nullptr;
@@ -142,6 +164,8 @@ class TForm1 : public TForm {
   private:
     // Points every component field at the component of that name the layout created.
     void BindComponents();
+    // Hangs every handler above on its component's event.
+    void WireEvents();
     template <class T> void Bind(T*& field, const char16_t* name);
 };
 

@@ -3,6 +3,8 @@
 SimpleLog* AppLog = nullptr;
 PortTable* CandidatePorts = nullptr;
 RSport* SensorLink = nullptr;
+EditLimitTable* EditLimits = nullptr;
+EditNameTable* EditFieldNames = nullptr;
 
 namespace {
 int mainUnitCount = 0;
@@ -14,6 +16,10 @@ void InitMainGlobals() {
 }
 
 void FreeMainGlobals() {
+    delete EditLimits;
+    EditLimits = nullptr;
+    delete EditFieldNames;
+    EditFieldNames = nullptr;
     delete CandidatePorts;
     CandidatePorts = nullptr;
     delete AppLog;

@@ -1,6 +1,9 @@
 #pragma once
 // The configurator's module-level objects, alive for the whole run of the program.
 
+#include <cstdint>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "core/log.h"
@@ -18,6 +21,14 @@ extern SimpleLog* AppLog;
 extern PortTable* CandidatePorts;
 // The connected sensor's link; null while no sensor is connected.
 extern RSport* SensorLink;
+
+// Range (minimum, maximum, both inclusive) and message name of each checked edit, by the edit's
+// component name, so a table never outlives the controls it names; built on the first check and
+// freed first of all by FreeMainGlobals.
+using EditLimitTable = std::map<UnicodeString, std::pair<std::int32_t, std::int32_t>>;
+using EditNameTable = std::map<UnicodeString, TString>;
+extern EditLimitTable* EditLimits;
+extern EditNameTable* EditFieldNames;
 
 // The unit's static initialisation and finalisation.
 void InitMainGlobals();

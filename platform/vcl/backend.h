@@ -22,6 +22,8 @@ class ControlPeer {
     virtual ~ControlPeer() = default;
     virtual void Update() = 0;
     virtual void TakeFocus() {}
+    // Draws the control now, for code that blocks the message loop right after changing it.
+    virtual void Repaint() {}
 };
 
 } // namespace vcl

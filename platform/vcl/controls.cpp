@@ -73,6 +73,10 @@ void TControl::SetTextValue(const UnicodeString& value) {
     Changed();
 }
 
+void TControl::Repaint() {
+    if (peer) peer->Repaint();
+}
+
 void TControl::Changed() {
     if (peer) peer->Update();
 }

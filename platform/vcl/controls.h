@@ -51,6 +51,8 @@ class TControl : public TComponent {
     void SetColor(TColor value);
     const TFont& Font() const { return font; }
     void SetFont(const TFont& value);
+    // Draws the control at once instead of at the next turn of the message loop.
+    void Repaint();
 
     vcl::ControlPeer* Peer() const { return peer.get(); }
     // Creates the backend's mirror of this control and of its children (a form does it when shown).

@@ -34,6 +34,9 @@ class UnicodeString {
     UnicodeString SubString(int start, int count) const;
     // Decimal (or $/0x hexadecimal) integer; throws EConvertError like StrToInt.
     int ToInt() const;
+    // Replaces the text with the C library's printf form of the arguments ("%u", "%hu", "%i"...);
+    // the format is ASCII.
+    UnicodeString& sprintf(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     bool operator==(const UnicodeString& other) const = default;
     bool operator==(const WCHAR* other) const { return text == (other ? other : u""); }

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/win32/com_devices.h"
 #include "platform/win32/last_error.h"
 #include "platform/win32/serial_port.h"
 
@@ -191,18 +192,26 @@ std::string ResolveComPort(unsigned number) {
 }
 
 std::vector<ComPortDevice> ListComPorts() {
-    std::vector<ComPortDevice> ports = ListMappedPorts(PortMapFolder());
-    std::set<unsigned> mapped;
-    for (const auto& port : ports)
-        mapped.insert(port.number);
+    // In-process devices, then the port map, then real devices: the first to claim a number keeps it.
+    std::vector<ComPortDevice> ports;
+    std::set<unsigned> taken;
+    auto take = [&](std::vector<ComPortDevice> found) {
+        for (auto& port : found)
+            if (taken.insert(port.number).second) ports.push_back(std::move(port));
+    };
+    std::vector<ComPortDevice> registered = RegisteredComPorts();
+    for (auto& port : registered)
+        port.description = CleanDescription(port.description);
+    take(std::move(registered));
+    take(ListMappedPorts(PortMapFolder()));
     const DeviceRoots& roots = RealDeviceRoots();
-    for (auto& port : ListTtyPorts(roots.sysClassTty, roots.dev))
-        if (!mapped.count(port.number)) ports.push_back(std::move(port));
+    take(ListTtyPorts(roots.sysClassTty, roots.dev));
     std::stable_sort(ports.begin(), ports.end(), [](auto& a, auto& b) { return a.number < b.number; });
     return ports;
 }
 
 HANDLE OpenComDevice(unsigned number) {
+    if (std::optional<HANDLE> registered = OpenRegisteredComDevice(number)) return *registered;
     std::string path = ResolveComPort(number);
     if (path.empty()) {
         FailWith(ERROR_FILE_NOT_FOUND);

@@ -19,9 +19,6 @@ using Steady = std::chrono::steady_clock;
 using TimePoint = Steady::time_point;
 constexpr TimePoint Never = TimePoint::max();
 
-// Beyond about a century the nanosecond clock would overflow; such a wait is as good as none.
-constexpr std::uint64_t LongestWaitMs = 100ULL * 365 * 24 * 3600 * 1000;
-
 TimePoint After(TimePoint start, std::uint64_t ms) {
     return ms > LongestWaitMs ? Never : start + std::chrono::milliseconds(ms);
 }
@@ -79,45 +76,20 @@ bool WaitUntilSent(int fd, TimePoint deadline) {
     return queued >= 0;
 }
 
-// How one read call ends, from the time-outs in force and the size asked.
-struct ReadPlan {
-    TimePoint total = Never;
-    std::uint64_t intervalMs = 0;
-    bool atOnce = false;    // return with what is waiting, never wait
-    bool firstByte = false; // return as soon as anything has come
-};
+BOOL FailIo() {
+    return FailWith(errno == EIO ? ERROR_DEVICE_NOT_CONNECTED : static_cast<DWORD>(errno));
+}
 
-ReadPlan PlanRead(const COMMTIMEOUTS& t, DWORD size, TimePoint start) {
-    ReadPlan plan;
-    bool intervalMax = t.ReadIntervalTimeout == MAXDWORD;
-    if (intervalMax && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0) {
-        plan.atOnce = true;
-    } else if (intervalMax && t.ReadTotalTimeoutMultiplier == MAXDWORD && t.ReadTotalTimeoutConstant != 0 &&
-               t.ReadTotalTimeoutConstant != MAXDWORD) {
-        plan.firstByte = true;
-        plan.total = After(start, t.ReadTotalTimeoutConstant);
-    } else {
-        std::uint64_t total = std::uint64_t{t.ReadTotalTimeoutMultiplier} * size + t.ReadTotalTimeoutConstant;
-        if (t.ReadTotalTimeoutMultiplier || t.ReadTotalTimeoutConstant) plan.total = After(start, total);
-        plan.intervalMs = t.ReadIntervalTimeout;
-    }
-    return plan;
+// Raises or drops modem lines; fails on a tty without them (a pseudo-terminal).
+bool SetModemLines(int fd, int lines, bool raise) {
+    return ::ioctl(fd, raise ? TIOCMBIS : TIOCMBIC, &lines) == 0;
 }
 
 } // namespace
 
-COMMTIMEOUTS SerialPort::Timeouts() {
-    std::lock_guard guard(lock);
-    return timeouts;
-}
-
-void SerialPort::SetTimeouts(const COMMTIMEOUTS& value) {
-    std::lock_guard guard(lock);
-    timeouts = value;
-}
-
 BOOL SerialPort::Read(void* buffer, DWORD size, DWORD* done) {
-    ReadPlan plan = PlanRead(Timeouts(), size, Steady::now());
+    ReadPlan plan = PlanRead(Timeouts(), size);
+    TimePoint total = After(Steady::now(), plan.totalMs);
     auto* bytes = static_cast<unsigned char*>(buffer);
     TimePoint intervalEnd = Never;
     while (*done < size) {
@@ -134,7 +106,7 @@ BOOL SerialPort::Read(void* buffer, DWORD size, DWORD* done) {
         // A tty reads 0 after a hang-up; anything else counts as "nothing yet".
         if (got == 0 && HungUpNow(fd)) return FailWith(ERROR_DEVICE_NOT_CONNECTED);
         if (plan.atOnce) break;
-        Readiness state = WaitFor(fd, POLLIN, std::min(plan.total, intervalEnd));
+        Readiness state = WaitFor(fd, POLLIN, std::min(total, intervalEnd));
         if (state == Readiness::TimedOut) break;
         if (state == Readiness::HungUp) return FailWith(ERROR_DEVICE_NOT_CONNECTED);
         if (state == Readiness::Failed) return FailWithErrno();
@@ -173,6 +145,71 @@ BOOL SerialPort::Close() {
     int closing = fd;
     fd = -1;
     return ::close(closing) == 0 ? TRUE : FailWithErrno();
+}
+
+BOOL SerialPort::GetState(DCB& dcb) {
+    termios settings{};
+    if (::tcgetattr(fd, &settings) != 0) return FailIo();
+    TermiosToDcb(settings, dcb);
+    dcb.fDtrControl = dtrControl;
+    dcb.fRtsControl = rtsControl;
+    return TRUE;
+}
+
+BOOL SerialPort::SetState(const DCB& dcb) {
+    termios settings{};
+    if (::tcgetattr(fd, &settings) != 0) return FailIo();
+    if (!DcbToTermios(dcb, settings)) return FALSE;
+    if (::tcsetattr(fd, TCSANOW, &settings) != 0) return FailIo();
+    dtrControl = dcb.fDtrControl;
+    rtsControl = dcb.fRtsControl;
+    // Enable raises the line, disable drops it. A pseudo-terminal has no lines; that is no failure
+    // of the settings, so the results are not looked at here.
+    SetModemLines(fd, TIOCM_DTR, dcb.fDtrControl == DTR_CONTROL_ENABLE);
+    if (dcb.fRtsControl != RTS_CONTROL_HANDSHAKE)
+        SetModemLines(fd, TIOCM_RTS, dcb.fRtsControl == RTS_CONTROL_ENABLE);
+    return TRUE;
+}
+
+BOOL SerialPort::QueueCounts(DWORD& input, DWORD& output) {
+    int waiting = 0, queued = 0;
+    if (::ioctl(fd, FIONREAD, &waiting) != 0) return FailIo();
+    if (::ioctl(fd, TIOCOUTQ, &queued) != 0) queued = 0;
+    input = static_cast<DWORD>(waiting);
+    output = static_cast<DWORD>(queued);
+    return TRUE;
+}
+
+BOOL SerialPort::Purge(bool input, bool output) {
+    int queue = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
+    return ::tcflush(fd, queue) == 0 ? TRUE : FailIo();
+}
+
+BOOL SerialPort::Escape(DWORD function) {
+    bool done;
+    switch (function) {
+    case SETDTR:
+        done = SetModemLines(fd, TIOCM_DTR, true);
+        break;
+    case CLRDTR:
+        done = SetModemLines(fd, TIOCM_DTR, false);
+        break;
+    case SETRTS:
+        done = SetModemLines(fd, TIOCM_RTS, true);
+        break;
+    case CLRRTS:
+        done = SetModemLines(fd, TIOCM_RTS, false);
+        break;
+    case SETBREAK:
+        done = ::ioctl(fd, TIOCSBRK) == 0;
+        break;
+    case CLRBREAK:
+        done = ::ioctl(fd, TIOCCBRK) == 0;
+        break;
+    default:
+        return FailWith(ERROR_INVALID_PARAMETER);
+    }
+    return done ? TRUE : FailIo();
 }
 
 SerialPort::~SerialPort() {

@@ -1,16 +1,14 @@
 #pragma once
-// The kernel object behind an open COM port handle: a tty file descriptor opened exclusively,
-// its time-outs and the DTR/RTS control the program chose.
+// The kernel object behind an open COM port handle on a real tty: a file descriptor opened
+// exclusively, driven by termios and the modem-line ioctls.
 
-#include <mutex>
 #include <string>
 
-#include "platform/win32/io_object.h"
-#include "platform/win32/serial.h"
+#include "platform/win32/serial_device.h"
 
 namespace win32 {
 
-class SerialPort : public IoObject {
+class SerialPort : public SerialDevice {
   public:
     explicit SerialPort(int fd) : fd(fd) {}
     // A handle never closed (a program that just exits) still gives up the tty's exclusive flag.
@@ -21,17 +19,20 @@ class SerialPort : public IoObject {
     BOOL Write(const void* buffer, DWORD size, DWORD* done) override;
     BOOL Close() override;
 
-    int Fd() const { return fd; }
-    COMMTIMEOUTS Timeouts();
-    void SetTimeouts(const COMMTIMEOUTS& timeouts);
-    // DTR and RTS control as last set through SetCommState (Windows opens with both enabled).
-    DWORD dtrControl = DTR_CONTROL_ENABLE;
-    DWORD rtsControl = RTS_CONTROL_ENABLE;
+    BOOL GetState(DCB& dcb) override;
+    // The settings are never read back to be compared: a pseudo-terminal keeps neither parity nor
+    // every rate, yet carries bytes all the same.
+    BOOL SetState(const DCB& dcb) override;
+    BOOL QueueCounts(DWORD& input, DWORD& output) override;
+    BOOL Purge(bool input, bool output) override;
+    // A pseudo-terminal has no modem lines: the line functions fail there.
+    BOOL Escape(DWORD function) override;
 
   private:
     int fd;
-    std::mutex lock;
-    COMMTIMEOUTS timeouts{};
+    // DTR and RTS control as last set through SetState (Windows opens with both enabled).
+    DWORD dtrControl = DTR_CONTROL_ENABLE;
+    DWORD rtsControl = RTS_CONTROL_ENABLE;
 };
 
 // Opens the tty at `path` for reading and writing, exclusively (TIOCEXCL and an advisory lock,

@@ -4,11 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "configurator/connection.h"
 #include "configurator/main_form.h"
 #include "configurator/main_globals.h"
 #include "configurator/startup.h"
 #include "platform/vcl/headless/headless.h"
+#include "platform/win32/clock.h"
 #include "tests/support/current_folder.h"
+#include "tests/support/port_map.h"
 
 namespace testing_support {
 
@@ -18,8 +23,17 @@ class MainWindowTest : public ::testing::Test {
         MainUnitInitialization();
         CommandLineWords.clear();
         vcl::headless::Reset();
+        // The window's statics outlive each window; every test starts from the program's start.
+        TForm1::LastLevelCode = 0;
+        TForm1::LastPollTick = 0;
+        TForm1::PollClockSet = false;
     }
     ~MainWindowTest() override {
+        vcl::headless::Reset();
+        // Ports a test left open; the window's close handler would have deleted them.
+        DeleteAllPorts(*CandidatePorts);
+        delete SensorLink;
+        SensorLink = nullptr;
         Application->DestroyForms();
         Form1 = nullptr;
         CommandLineWords.clear();
@@ -29,8 +43,31 @@ class MainWindowTest : public ::testing::Test {
         Application->CreateForm(Form1);
         return *Form1;
     }
+    // The window as the message loop shows it, so its direct children count as shown.
+    TForm1& CreateShownWindow() {
+        CreateWindow().ShowForm();
+        return *Form1;
+    }
+
+    // A connected link on no real port that still awaits the reply to a poll, so every request
+    // pushed meanwhile stays in its queue for the test to read. Needs a virtual clock, so the
+    // awaited reply never times out.
+    RSport& ConnectWaitingLink(std::int32_t baud = 19200) {
+        auto* link = new RSport(INVALID_HANDLE_VALUE, TString("COM7"), TString("Test port (COM7)"));
+        link->speedDetection = false;
+        link->baud = baud;
+        link->pendingRequest = 0x06;
+        link->requestTick = static_cast<std::int32_t>(GetTickCount());
+        SensorLink = link;
+        return *link;
+    }
+    static std::vector<int> Queued(const RSport& link) {
+        return std::vector<int>(link.RequestQueue.begin(), link.RequestQueue.end());
+    }
 
     TemporaryCurrentFolder folder;
+    // A scan in a window test never opens the machine's own serial devices.
+    PortMap ports;
 };
 
 } // namespace testing_support

@@ -7,31 +7,17 @@
 #include <thread>
 
 #include "core/port_scan.h"
-#include "platform/win32/io_object.h"
 #include "platform/win32/serial.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/emulator_line.h"
+#include "tests/support/recording_com_port.h"
 
 namespace {
 
 using testing_support::EmulatorLine;
 using testing_support::PortMap;
+using RecordingPort = testing_support::RecordingComPort;
 using testing_support::TemporaryCurrentFolder;
-
-// Records what OnReceive was told and reads the bytes, as the sensor link does.
-class RecordingPort : public ComPortBase {
-  public:
-    using ComPortBase::ComPortBase;
-    void OnReceive(std::int32_t count) override {
-        counts.push_back(count);
-        std::string chunk(static_cast<std::size_t>(count), '\0');
-        DWORD done = 0;
-        ReadFile(handle, chunk.data(), static_cast<DWORD>(count), &done, nullptr);
-        bytes += chunk.substr(0, done);
-    }
-    std::vector<std::int32_t> counts;
-    std::string bytes;
-};
 
 // Log lines without their stamps.
 std::vector<std::string> LogLines(const TemporaryCurrentFolder& folder) {

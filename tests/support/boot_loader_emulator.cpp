@@ -70,6 +70,16 @@ std::vector<TimedBytes> BootLoaderEmulator::Received(const std::uint8_t* bytes, 
 // In the boot loader a run is a block unless it begins like a request frame (a loader may still
 // send its find or identify request before it hears "BLST"). A K-line run that begins with 0x02
 // stays undecided until its second byte.
+std::vector<TimedBytes> BootLoaderEmulator::Received(const std::uint8_t* bytes, std::size_t count,
+                                                     std::uint32_t baud) {
+    if (baud != 0 && baud != Baud()) return {};
+    return Received(bytes, count);
+}
+
+std::uint32_t BootLoaderEmulator::Baud() const {
+    return script.model == LineModel::Kline ? 9600 : 19200;
+}
+
 bool BootLoaderEmulator::RequestRun() const {
     if (!inLoader) return true;
     if (script.model == LineModel::Rs485) return pending[0] == frames::Rs485RequestStart;

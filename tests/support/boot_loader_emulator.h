@@ -47,14 +47,18 @@ struct BootLoaderScript {
     std::uint32_t writeDelayMs = 0;
 };
 
-class BootLoaderEmulator {
+class BootLoaderEmulator : public LineDevice {
   public:
     explicit BootLoaderEmulator(BootLoaderScript script);
 
     // What the device sends as the loader's port opens.
-    std::vector<TimedBytes> Opened();
+    std::vector<TimedBytes> Opened() override;
     // Takes bytes the loader wrote; returns the echo (delay 0) and any answers.
     std::vector<TimedBytes> Received(const std::uint8_t* bytes, std::size_t count);
+    // The same, heard only at the model's baud (9600 K-line, 19200 RS-485) or an unknown rate.
+    std::vector<TimedBytes> Received(const std::uint8_t* bytes, std::size_t count,
+                                     std::uint32_t baud) override;
+    std::uint32_t Baud() const;
 
     // The blocks the device accepted, end to end, length fields included.
     std::vector<std::uint8_t> Image() const;
@@ -63,7 +67,7 @@ class BootLoaderEmulator {
     int BlocksReceived() const;
     bool InLoader() const;
     // In the boot loader and no block begun yet.
-    bool Announcing() const;
+    bool Announcing() const override;
 
   private:
     bool RequestRun() const;

@@ -28,6 +28,8 @@ class LineDevice {
     // hears only noise and answers nothing.
     virtual std::vector<TimedBytes> Received(const std::uint8_t* bytes, std::size_t count,
                                              std::uint32_t baud) = 0;
+    // Whether announcement runs still go out; a transport asks just before it sends one.
+    virtual bool Announcing() const { return true; }
 };
 
 } // namespace testing_support

@@ -212,6 +212,32 @@ TEST(MessageBoxHook, ScriptedAnswersThenSafeDefaults) {
     vcl::headless::Reset();
 }
 
+TEST_F(FormFixture, ActionWhileABoxIsUpRunsOtherTimersButNotTheOneShowingTheBox) {
+    TTimer* showing = new TTimer(form.get());
+    TTimer* other = new TTimer(form.get());
+    other->SetInterval(100);
+    int otherRuns = 0, showingRuns = 0, actions = 0;
+    other->OnTimer = [&](TObject*) { ++otherRuns; };
+    showing->OnTimer = [&](TObject*) {
+        ++showingRuns;
+        MessageBoxW(nullptr, u"ДУТ шлёт некорректные данные", u"Ошибка", MB_OK);
+    };
+    vcl::headless::WhileMessageBoxUp([&] {
+        ++actions;
+        vcl::headless::RunFor(1500);
+        MessageBoxW(nullptr, u"второй", u"Ошибка", MB_OK); // does not run the action again
+    });
+    vcl::headless::RunFor(1000);
+    EXPECT_EQ(showingRuns, 1);
+    EXPECT_EQ(actions, 1);
+    EXPECT_EQ(otherRuns, 25); // 10 before the box, 15 while it was up
+    EXPECT_EQ(MessageBoxes().size(), 2u);
+    vcl::headless::Reset();
+    showing->SetEnabled(false);
+    MessageBoxW(nullptr, u"третий", u"Ошибка", MB_OK);
+    EXPECT_EQ(actions, 1); // Reset ended the action
+}
+
 TEST(OpenDialog, ReturnsTheScriptedFileOnceThenCancels) {
     vcl::headless::Reset();
     TOpenDialog dialog(nullptr);

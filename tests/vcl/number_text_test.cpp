@@ -98,3 +98,13 @@ TEST(UnicodeString, Utf8RoundTripAndPositions) {
 }
 
 } // namespace
+
+TEST(UnicodeStringSprintf, PrintfFormsOfTheValuesShown) {
+    EXPECT_EQ(UnicodeString().sprintf("%u", 4294967295u), UnicodeString(u"4294967295"));
+    EXPECT_EQ(UnicodeString().sprintf("%hu", 70000u), UnicodeString(u"4464"));
+    EXPECT_EQ(UnicodeString().sprintf("%i", -74), UnicodeString(u"-74"));
+    EXPECT_EQ(UnicodeString().sprintf("%s%c", "Ошибка команды ", 'W'), UnicodeString(u"Ошибка команды W"));
+    UnicodeString text(u"old");
+    EXPECT_EQ(&text.sprintf("%s", ""), &text);
+    EXPECT_TRUE(text.IsEmpty());
+}

@@ -94,6 +94,11 @@ void WidgetPeer::Update() {
     widget->redraw();
 }
 
+void WidgetPeer::Repaint() {
+    Update();
+    Fl::flush();
+}
+
 void WidgetPeer::TakeFocus() {
     pendingFocus = widget;
     if (!Fl::has_timeout(DeferredFocus)) Fl::add_timeout(0.0, DeferredFocus);

@@ -22,6 +22,7 @@ class WidgetPeer : public ControlPeer {
     // Deferred to the next turn of the event loop: FLTK gives the focus to the widget it is
     // delivering an event to only after the event's handler has returned.
     void TakeFocus() override;
+    void Repaint() override;
     // The widget got the keyboard focus from the user; the model hears of it on the next turn.
     void FocusArrived();
     // A user action on the widget tells the model of the focus itself.

@@ -28,6 +28,8 @@ struct State {
     std::vector<ArmedTimer> timers; // in arming order, which breaks ties of equal due times
     std::uint64_t generations = 0;
     unsigned loopLimit = 0;
+    std::function<void()> whileBoxUp;
+    bool inBoxAction = false;
 };
 
 State& TheState() {
@@ -78,6 +80,10 @@ const std::vector<MessageBoxRecord>& MessageBoxes() {
     return TheState().boxes;
 }
 
+void WhileMessageBoxUp(std::function<void()> action) {
+    TheState().whileBoxUp = std::move(action);
+}
+
 void ChooseFile(std::optional<UnicodeString> path) {
     TheState().chosenFile = std::move(path);
 }
@@ -111,6 +117,7 @@ void Reset() {
     state.boxes.clear();
     state.chosenFile.reset();
     state.dialogs.clear();
+    state.whileBoxUp = nullptr;
 }
 
 } // namespace vcl::headless
@@ -146,6 +153,15 @@ int ShowMessageBox(HWND owner, const UnicodeString& text, const UnicodeString& c
         state.answers.pop_front();
     }
     state.boxes.push_back({owner, text, caption, type, answer});
+    if (state.whileBoxUp && !state.inBoxAction) {
+        state.inBoxAction = true;
+        struct Reset {
+            bool& flag;
+            ~Reset() { flag = false; }
+        } reset{state.inBoxAction};
+        std::function<void()> action = state.whileBoxUp;
+        action();
+    }
     return answer;
 }
 

@@ -3,6 +3,7 @@
 // the file chooser answered from a script. What the user does is vcl::UserClick and its siblings
 // (platform/vcl/user_input.h).
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -24,6 +25,11 @@ struct MessageBoxRecord {
 void AnswerMessageBoxes(std::vector<int> answers);
 // Every box shown since the last Reset.
 const std::vector<MessageBoxRecord>& MessageBoxes();
+
+// Runs the action while each following message box is up, after it is recorded and before it is
+// answered, as a real modal box keeps pumping messages (due timers, the user closing the window).
+// Boxes shown by the action itself do not run it again. An empty action ends this.
+void WhileMessageBoxUp(std::function<void()> action);
 
 struct OpenDialogRecord {
     UnicodeString initialDir;

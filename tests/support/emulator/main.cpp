@@ -1,90 +1,262 @@
 // The sensor emulator as a program: maps a pseudo-terminal as a COM port so that the configurator
 // and the loaders can be tried without hardware. It prints the port's name and the folder to point
-// SONDRIX_PORTS at, then shows every frame the program sends until interrupted, hung up or
-// terminated; then it removes its port map, so that no entry is left to name the pty number,
-// which another process soon gets.
+// SONDRIX_PORTS at. Without a model it shows every frame the program sends; with one it also plays
+// that sensor and shows each request with its answer. Interrupted, hung up or terminated, it
+// removes its port map, so that no entry is left to name the pty number, which another process
+// soon gets.
 //
 //   sensor_emulator [--com N] [--echo] [--pace] [--description TEXT]
+//                   [--model rs485|kline|radio] [--kind 0|1|2] [--mark TEXT] [--silent-after SECONDS]
+//
+// SIGUSR1 makes a model fall silent, and the next one makes it answer again.
 
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <memory>
 #include <mutex>
 #include <pthread.h>
 #include <string>
+#include <unistd.h>
 
-#include "tests/support/emulator_line.h"
+#include "tests/support/device_line.h"
+#include "tests/support/kline_sensor_model.h"
 #include "tests/support/port_map.h"
+#include "tests/support/radio_module_model.h"
+#include "tests/support/rs485_sensor_model.h"
 #include "tests/support/sensor_frames.h"
 
 namespace {
 
-// The signals that end the emulator. They are blocked in every thread and taken by sigwait, so
-// none ends the process before its port map is removed and none is lost before the wait.
-sigset_t StopSignals() {
+using namespace testing_support;
+
+// The signals the emulator takes: the ones that end it and the silence switch. They are blocked in
+// every thread and taken by sigwait, so none ends the process before its port map is removed and
+// none is lost before the wait.
+sigset_t HandledSignals() {
     sigset_t signals;
     sigemptyset(&signals);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1})
         sigaddset(&signals, signal);
     return signals;
 }
 
-bool ParseArguments(int argc, char** argv, testing_support::EmulatorLine::Options& options) {
+// Waits for the next handled signal, at most until `deadline` when one is given; 0 when it passed.
+int NextSignal(const std::chrono::steady_clock::time_point* deadline) {
+    sigset_t signals = HandledSignals();
+    for (;;) {
+        timespec wait{}, *limit = nullptr;
+        if (deadline) {
+            auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(*deadline -
+                                                                           std::chrono::steady_clock::now())
+                          .count();
+            if (ns <= 0) return 0;
+            wait = timespec{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+            limit = &wait;
+        }
+        int signal = sigtimedwait(&signals, nullptr, limit);
+        if (signal > 0) return signal;
+        if (errno == EAGAIN) return 0;
+    }
+}
+
+struct ProgramOptions {
+    EmulatorLine::Options line;
+    std::string model; // empty: only show the frames
+    int kind = 0;
+    std::string mark = " ";
+    int silentAfterSeconds = -1;
+};
+
+bool ParseModelArgument(const std::string& word, const char* value, ProgramOptions& options) {
+    if (word == "--model") {
+        options.model = value;
+        return options.model == "rs485" || options.model == "kline" || options.model == "radio";
+    }
+    if (word == "--kind") {
+        options.kind = std::atoi(value);
+        return options.kind >= 0 && options.kind <= 2;
+    }
+    if (word == "--mark") {
+        options.mark = value;
+        return true;
+    }
+    if (word == "--silent-after") {
+        options.silentAfterSeconds = std::atoi(value);
+        return options.silentAfterSeconds >= 0;
+    }
+    return false;
+}
+
+bool ParseArguments(int argc, char** argv, ProgramOptions& options) {
     for (int i = 1; i < argc; ++i) {
         std::string word = argv[i];
         bool hasValue = i + 1 < argc;
         if (word == "--echo") {
-            options.echo = true;
+            options.line.echo = true;
         } else if (word == "--pace") {
-            options.pace = true;
+            options.line.pace = true;
         } else if (word == "--com" && hasValue) {
-            options.comNumber = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
-            if (options.comNumber < 1 || options.comNumber > 99) return false;
+            options.line.comNumber = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+            if (options.line.comNumber < 1 || options.line.comNumber > 99) return false;
         } else if (word == "--description" && hasValue) {
-            options.description = argv[++i];
-        } else {
+            options.line.description = argv[++i];
+        } else if (!hasValue || !ParseModelArgument(word, argv[++i], options)) {
             return false;
         }
     }
     return true;
 }
 
-void ShowFrames(testing_support::RequestDecoder& decoder, const std::string& bytes) {
+std::string Describe(const SensorFrame& frame) {
+    std::string payload(frame.payload.begin(), frame.payload.end());
+    char head[64];
+    if (frame.format == FrameFormat::Kline) return "K-line request \"" + payload + "\"";
+    std::snprintf(head, sizeof head, "RS-485 request: address %d, command 0x%02X", frame.address,
+                  frame.command);
+    return head + (payload.empty() ? "" : ", payload " + HexBytes(payload));
+}
+
+void ShowFrames(RequestDecoder& decoder, const std::string& bytes) {
     decoder.Feed(bytes);
-    while (auto frame = decoder.Next()) {
-        bool kline = frame->format == testing_support::FrameFormat::Kline;
-        std::string payload(frame->payload.begin(), frame->payload.end());
-        std::printf("%s request: address %d, command 0x%02X, payload %s\n", kline ? "K-line" : "RS-485",
-                    frame->address, frame->command, testing_support::HexBytes(payload).c_str());
-    }
+    while (auto frame = decoder.Next())
+        std::printf("%s\n", Describe(*frame).c_str());
     std::fflush(stdout);
+}
+
+// Shows what the model hears and says, and when it goes into its boot loader and back.
+class ShownModel : public LineDevice {
+  public:
+    explicit ShownModel(SensorModel& model) : model(model) {}
+
+    std::vector<TimedBytes> Received(const std::uint8_t* bytes, std::size_t count,
+                                     std::uint32_t baud) override {
+        std::lock_guard guard(lock);
+        bool wasInLoader = model.InBootLoader();
+        auto runs = model.Received(bytes, count, baud);
+        auto requests = model.Requests();
+        for (; shown < requests.size(); ++shown)
+            std::printf("%s\n", Describe(requests[shown]).c_str());
+        if (wasInLoader != model.InBootLoader())
+            std::printf("%s\n", wasInLoader ? "back in the application" : "in the boot loader");
+        ShowAnswers(runs);
+        std::fflush(stdout);
+        return runs;
+    }
+    bool Announcing() const override { return model.Announcing(); }
+
+  private:
+    void ShowAnswers(const std::vector<TimedBytes>& runs) {
+        const BootLoaderEmulator* loader = model.BootLoader();
+        int blocks = loader ? loader->BlocksReceived() : 0;
+        if (loader == loaderShown && blocks != blocksShown) std::printf("boot loader: block %d\n", blocks);
+        loaderShown = loader;
+        blocksShown = blocks;
+        for (const auto& run : runs) {
+            if (run.announcement) continue;
+            std::string bytes(run.bytes.begin(), run.bytes.end());
+            std::printf("  answer after %u ms: %s\n", run.delayMs, HexBytes(bytes).c_str());
+        }
+        if (!runs.empty() && runs.back().announcement) std::printf("  announces BLST every 500 ms\n");
+    }
+
+    SensorModel& model;
+    std::mutex lock;
+    std::size_t shown = 0;
+    const BootLoaderEmulator* loaderShown = nullptr;
+    int blocksShown = 0;
+};
+
+std::unique_ptr<SensorModel> MakeModel(const ProgramOptions& options) {
+    if (options.model == "kline") {
+        KlineSensorScript script{.mark = options.mark};
+        std::printf("K-line sensor %d at 9600 baud, model mark \"%s\", release %s\n", script.number,
+                    script.mark.c_str(), script.release.c_str());
+        return std::make_unique<KlineSensorModel>(script);
+    }
+    if (options.model == "radio") {
+        RadioModuleScript script;
+        std::printf("Radio module %u at address %u, 19200 baud, %zu devices; in add mode device %u joins "
+                    "after %u ms\n",
+                    script.serial, script.address, script.devices.size(), script.newDevice->serial,
+                    script.joinAfterMs);
+        return std::make_unique<RadioModuleModel>(script);
+    }
+    Rs485SensorScript script{.kind = static_cast<std::uint8_t>(options.kind)};
+    std::printf("RS-485 sensor %u at address %u, 19200 baud, kind %u, release %s\n", script.serial,
+                script.address, script.kind, script.release.c_str());
+    return std::make_unique<Rs485SensorModel>(script);
+}
+
+void ShowSilence(const SensorModel& model) {
+    std::printf("%s\n", model.Silent() ? "silent" : "answering again");
+    std::fflush(stdout);
+}
+
+// Runs until interrupted; switches the model's silence on SIGUSR1 and after the time given.
+void Serve(SensorModel& model, int silentAfterSeconds) {
+    auto silenceAt = std::chrono::steady_clock::now() + std::chrono::seconds(silentAfterSeconds);
+    bool silenceDue = silentAfterSeconds >= 0;
+    std::printf("kill -USR1 %d switches the sensor's silence\n", static_cast<int>(::getpid()));
+    std::fflush(stdout);
+    for (;;) {
+        int signal = NextSignal(silenceDue ? &silenceAt : nullptr);
+        if (signal == 0) {
+            silenceDue = false;
+            model.SetSilent(true);
+        } else if (signal == SIGUSR1) {
+            model.SetSilent(!model.Silent());
+        } else {
+            return;
+        }
+        ShowSilence(model);
+    }
+}
+
+void ShowPort(EmulatorLine& line, const PortMap& map) {
+    std::printf("%s -> %s\nexport SONDRIX_PORTS=%s\n", line.ComName().c_str(), line.SlavePath().c_str(),
+                map.Folder().c_str());
+    std::fflush(stdout);
+}
+
+int ShowFramesOnly(PortMap& map, const EmulatorLine::Options& options) {
+    EmulatorLine line(map, options);
+    ShowPort(line, map);
+    std::mutex decoderLock;
+    RequestDecoder decoder;
+    line.Start([&](EmulatorLine&, const std::string& bytes) {
+        std::lock_guard guard(decoderLock);
+        ShowFrames(decoder, bytes);
+    });
+    while (NextSignal(nullptr) == SIGUSR1) {
+    }
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    testing_support::EmulatorLine::Options options;
+    ProgramOptions options;
     if (!ParseArguments(argc, argv, options)) {
-        std::fprintf(stderr, "usage: %s [--com N] [--echo] [--pace] [--description TEXT]\n", argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s [--com N] [--echo] [--pace] [--description TEXT]\n"
+            "          [--model rs485|kline|radio] [--kind 0|1|2] [--mark TEXT] [--silent-after SECONDS]\n",
+            argv[0]);
         return 2;
     }
-    sigset_t stopSignals = StopSignals();
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr); // before the line's thread inherits the mask
+    sigset_t handled = HandledSignals();
+    pthread_sigmask(SIG_BLOCK, &handled, nullptr); // before the line's thread inherits the mask
     std::signal(SIGPIPE, SIG_IGN); // a reader that went away must not end us with the map left
-    testing_support::PortMap map;
-    testing_support::EmulatorLine line(map, options);
-    std::printf("%s -> %s\nexport SONDRIX_PORTS=%s\n", line.ComName().c_str(), line.SlavePath().c_str(),
-                map.Folder().c_str());
-    std::fflush(stdout);
-
-    std::mutex decoderLock;
-    testing_support::RequestDecoder decoder;
-    line.Start([&](testing_support::EmulatorLine&, const std::string& bytes) {
-        std::lock_guard guard(decoderLock);
-        ShowFrames(decoder, bytes);
-    });
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    PortMap map;
+    if (options.model.empty()) return ShowFramesOnly(map, options.line);
+    auto model = MakeModel(options);
+    ShownModel shown(*model);
+    DeviceLine device(map, shown, options.line);
+    ShowPort(device.Line(), map);
+    if (options.line.echo) std::printf("The adapter echoes every byte.\n");
+    Serve(*model, options.silentAfterSeconds);
     return 0;
 }

@@ -1,0 +1,74 @@
+#include "configurator/radio_module.h"
+
+#include <optional>
+
+#include "configurator/link/rsport.h"
+#include "configurator/main_form.h"
+#include "configurator/main_globals.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/message_box.h"
+
+namespace {
+
+// A device's serial as the list shows it ("%u"), read back as unsigned 32 bits; nothing for a text
+// that is no such number.
+std::optional<std::uint32_t> SerialOf(const UnicodeString& text) {
+    if (text.IsEmpty() || text.Length() > 10) return std::nullopt;
+    std::uint64_t serial = 0;
+    for (char16_t unit : text.Text()) {
+        if (unit < u'0' || unit > u'9') return std::nullopt;
+        serial = serial * 10 + (unit - u'0');
+    }
+    if (serial > UINT32_MAX) return std::nullopt;
+    return static_cast<std::uint32_t>(serial);
+}
+
+UnicodeString Unsigned(std::uint32_t value) {
+    return UnicodeString().sprintf("%u", value);
+}
+
+} // namespace
+
+void TForm1::Button8Click(TObject* sender) {
+    if (!SensorLink) return;
+    if (Button8->Caption() == AddModeOffCaption) {
+        // Only a click starts the add mode; code calls only end it.
+        if (!sender) return;
+        ComboBox3->SetItemIndex(-1);
+        Button8->SetCaption(AddModeOnCaption);
+        StatusTick = GetTickCount();
+        Label11->SetCaption(u"300");
+        Label11->Show();
+    } else {
+        Button8->SetCaption(AddModeOffCaption);
+        Label11->Hide();
+    }
+    SensorLink->PushRequest(0x81);
+}
+
+void TForm1::ComboBox3Change(TObject*) {
+    if (!SensorLink) return;
+    std::optional<std::uint32_t> serial;
+    if (ComboBox3->ItemIndex() >= 0) serial = SerialOf(ComboBox3->Items().Strings(ComboBox3->ItemIndex()));
+    if (!serial) {
+        // No device: requests go to the module itself again.
+        SensorLink->address = SensorLink->moduleAddress;
+        Edit11->SetText(UnicodeString());
+        Edit10->SetText(UnicodeString());
+        return;
+    }
+    const std::int32_t deviceAddress = SensorLink->RadioDevices[*serial];
+    SensorLink->address = deviceAddress;
+    Edit11->SetText(Unsigned(*serial));
+    Edit10->SetText(Unsigned(static_cast<std::uint32_t>(deviceAddress)));
+    SensorLink->PushRequest(0x1A);
+    SensorLink->PushRequest(0x05);
+}
+
+void TForm1::Button9Click(TObject*) {
+    if (!SensorLink || Edit11->Text().IsEmpty()) return;
+    UnicodeString question = u"Уверены, что хотите удалить из радио-модуля ДУТ с номером " + Edit11->Text();
+    const int answer = MessageBoxW(Handle(), question.c_str(), u"Предупреждение", MB_YESNO);
+    // The box pumps messages: the sensor may have been dropped while it was up.
+    if (answer == IDYES && SensorLink) SensorLink->PushRequest(0x82);
+}

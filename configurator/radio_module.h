@@ -1,0 +1,5 @@
+#pragma once
+// The radio module's add mode lives in Button8's caption: the button offers what a click does.
+
+inline constexpr const char16_t* AddModeOffCaption = u"Режим добавления";
+inline constexpr const char16_t* AddModeOnCaption = u"Выключить режим";

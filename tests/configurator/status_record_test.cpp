@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <ctime>
+#include <filesystem>
+#include <string>
+
+#include "configurator/status_record.h"
+#include "tests/configurator/main_window_fixture.h"
+
+namespace {
+
+// glibc's tables as the reference for the records' code page.
+std::string Cp1251(std::string utf8) {
+    iconv_t handle = iconv_open("CP1251", "UTF-8");
+    std::string out(utf8.size(), '\0');
+    char* in = utf8.data();
+    char* at = out.data();
+    std::size_t inLeft = utf8.size(), outLeft = out.size();
+    iconv(handle, &in, &inLeft, &at, &outLeft);
+    iconv_close(handle);
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+// The real-time clock the record's stamp is read from (time() may lag it by a tick).
+std::string LocalStamp() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::tm local{};
+    localtime_r(&now.tv_sec, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y.%m.%d %H:%M:%S", &local);
+    return text;
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+struct StatusRecordTest : testing_support::MainWindowTest {
+    TForm1& form = CreateWindow();
+
+    // Writes one record and checks it byte for byte: its stamp is the second it was written in.
+    void ExpectRecord(const std::string& file, const std::string& before, const UnicodeString& state,
+                      const std::string& body) {
+        std::string content = folder.Read(file);
+        std::string after = LocalStamp();
+        std::size_t stampEnd = content.find("\r\n");
+        ASSERT_NE(stampEnd, std::string::npos) << content;
+        std::string stamp = content.substr(0, stampEnd);
+        EXPECT_TRUE(stamp == before || stamp == after) << stamp;
+        EXPECT_EQ(content.substr(stampEnd + 2), Cp1251(body));
+        EXPECT_EQ(form.Label15->Caption(), state);
+    }
+};
+
+TEST_F(StatusRecordTest, EachNewStateAppendsOneRecordInCodePage1251WithCrLf) {
+    std::filesystem::create_directory("ZNTK");
+    struct Row {
+        const char16_t* serial;
+        bool blocking, pullUp;
+        int scale;
+        const char16_t* state;
+        const char* file;
+        const char* body;
+    };
+    const Row rows[] = {
+        {u"12345", true, false, 1, u"Калибровка пустого бака", "ZNTK/12345.zntk",
+         "Version = 2.1 №7\r\nСостояние: Калибровка пустого бака\r\nКорпус: 100\r\nТрубка: 2000\r\n"
+         "Топливо: 3000\r\nБлокировка: 1\r\nПодтяжка: 0\r\n\r\nШкала: 1\r\n\r\n"},
+        {u"", false, true, -1, u"Ёмкость", "ZNTK/.zntk",
+         "Version = 2.1 №7\r\nСостояние: Ёмкость\r\nКорпус: 100\r\nТрубка: 2000\r\nТопливо: 3000\r\n"
+         "Блокировка: 0\r\nПодтяжка: 1\r\n\r\nШкала: -1\r\n\r\n"},
+    };
+    form.Edit12->SetText(u"2.1 №7");
+    form.Edit2->SetText(u"100");
+    form.Edit3->SetText(u"2000");
+    form.Edit4->SetText(u"3000");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        form.Edit11->SetText(row.serial);
+        form.CheckBox1->SetChecked(row.blocking);
+        form.CheckBox2->SetChecked(row.pullUp);
+        form.ComboBox2->SetItemIndex(row.scale);
+        std::string before = LocalStamp();
+        SetStatus(row.state);
+        ExpectRecord(row.file, before, row.state, row.body);
+    }
+}
+
+TEST_F(StatusRecordTest, SameStateAgainWritesAndLogsNothing) {
+    std::filesystem::create_directory("ZNTK");
+    form.Edit11->SetText(u"77");
+    SetStatus(u"Калибровка полного бака");
+    std::string first = folder.Read("ZNTK/77.zntk");
+    SetStatus(u"Калибровка полного бака");
+    EXPECT_EQ(folder.Read("ZNTK/77.zntk"), first);
+    EXPECT_EQ(Count(folder.Read("log.txt"), Cp1251("SetStatus:\tКалибровка полного бака")), 1u);
+
+    // Texts other code puts into the label count as the state shown, without a record.
+    form.Label15->SetCaption(u"Прошивка");
+    SetStatus(u"Прошивка");
+    EXPECT_EQ(folder.Read("ZNTK/77.zntk"), first);
+    SetStatus(u"Калибровка полного бака");
+    EXPECT_EQ(folder.Read("ZNTK/77.zntk").size(), 2 * first.size());
+}
+
+TEST_F(StatusRecordTest, FileThatDoesNotOpenGetsNoRecordButTheStateIsShownAndLogged) {
+    form.Edit11->SetText(u"12");
+    SetStatus(u"измерение");
+    EXPECT_FALSE(std::filesystem::exists("ZNTK"));
+    EXPECT_EQ(form.Label15->Caption(), UnicodeString(u"измерение"));
+    EXPECT_EQ(Count(folder.Read("log.txt"), Cp1251("SetStatus:\tизмерение")), 1u);
+}
+
+} // namespace

@@ -1,0 +1,169 @@
+// The in-process serial line under the Win32 serial calls, on the virtual clock.
+#include "tests/support/virtual_serial_line.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "platform/win32/com_devices.h"
+#include "platform/win32/files.h"
+#include "platform/win32/last_error.h"
+#include "platform/win32/serial.h"
+#include "tests/support/answering_device.h"
+#include "tests/support/virtual_clock.h"
+
+namespace {
+
+using namespace testing_support;
+using Bytes = std::vector<std::uint8_t>;
+
+HANDLE OpenCom(unsigned number) {
+    std::u16string name = u"\\\\.\\COM";
+    for (char digit : std::to_string(number))
+        name += static_cast<char16_t>(digit);
+    return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// A device at 9600 baud on COM4, its port open, the clock at 0.
+struct OpenLine {
+    VirtualClock clock{0};
+    AnsweringDevice device;
+    VirtualSerialLine line;
+    HANDLE handle;
+
+    OpenLine(AnsweringDevice answering, VirtualSerialLine::Options options)
+        : device(std::move(answering)), line(4, device, options), handle(OpenCom(4)) {}
+    ~OpenLine() { CloseHandle(handle); }
+
+    void Write(const Bytes& bytes) {
+        DWORD done = 0;
+        EXPECT_TRUE(WriteFile(handle, bytes.data(), bytes.size(), &done, nullptr));
+        EXPECT_EQ(done, bytes.size());
+    }
+    Bytes Read(DWORD size) {
+        Bytes bytes(size);
+        DWORD done = 0;
+        EXPECT_TRUE(ReadFile(handle, bytes.data(), size, &done, nullptr));
+        bytes.resize(done);
+        return bytes;
+    }
+    COMSTAT Queues() {
+        COMSTAT status{};
+        EXPECT_TRUE(ClearCommError(handle, nullptr, &status));
+        return status;
+    }
+};
+
+TEST(VirtualSerialLine, EchoComesBackAsEachByteLeavesAndBeforeTheAnswer) {
+    OpenLine port({9600, {0xA1, 0xA2}, 5}, {.echo = true});
+    ASSERT_NE(port.handle, INVALID_HANDLE_VALUE);
+    port.Write({1, 2, 3});
+    // A byte takes 1.04 ms at 9600 baud: the echo arrives at 1.04, 2.08 and 3.13 ms, the answer
+    // 5 ms after the last byte has gone, at 9.17 and 10.21 ms.
+    struct Row {
+        std::uint64_t ms;
+        DWORD waiting, unsent;
+    };
+    for (Row row : {Row{1, 0, 3}, {2, 1, 2}, {3, 2, 1}, {4, 3, 0}, {9, 3, 0}, {10, 4, 0}, {11, 5, 0}}) {
+        port.clock.Set(row.ms);
+        COMSTAT status = port.Queues();
+        EXPECT_EQ(status.cbInQue, row.waiting) << row.ms << " ms";
+        EXPECT_EQ(status.cbOutQue, row.unsent) << row.ms << " ms";
+    }
+    EXPECT_EQ(port.Read(5), (Bytes{1, 2, 3, 0xA1, 0xA2}));
+    EXPECT_EQ(port.clock.NowMs(), 11u);
+}
+
+TEST(VirtualSerialLine, ReadFileFollowsTheTimeoutsOnTheClock) {
+    struct Row {
+        const char* rule;
+        COMMTIMEOUTS timeouts;
+        DWORD size;
+        Bytes expected;
+        std::uint64_t endsAtMs;
+        bool waitedForever;
+    };
+    // The request has gone at 1.04 ms; the answer starts 20 ms later and its bytes arrive at
+    // 22.1, 23.1 and 24.2 ms.
+    const Row rows[] = {
+        {"all zero: every byte asked", {0, 0, 0}, 3, {'a', 'b', 'c'}, 25, false},
+        {"all zero, a byte that never comes", {0, 0, 0}, 4, {'a', 'b', 'c'}, 25, true},
+        {"total constant, nothing yet", {0, 0, 10}, 3, {}, 10, false},
+        {"total ends between two bytes", {0, 0, 24}, 3, {'a', 'b'}, 24, false},
+        {"multiplier times size", {0, 10, 0}, 3, {'a', 'b', 'c'}, 25, false},
+        {"interval alone MAXDWORD: at once", {MAXDWORD, 0, 0}, 3, {}, 0, false},
+        {"first byte", {MAXDWORD, MAXDWORD, 100}, 3, {'a'}, 23, false},
+        {"first byte, none in time", {MAXDWORD, MAXDWORD, 15}, 3, {}, 15, false},
+        {"interval runs from the last byte only", {1, 0, 0}, 10, {'a', 'b', 'c'}, 26, false},
+    };
+    for (const Row& row : rows) {
+        OpenLine port({9600, {'a', 'b', 'c'}, 20}, {});
+        ASSERT_NE(port.handle, INVALID_HANDLE_VALUE);
+        COMMTIMEOUTS timeouts = row.timeouts;
+        ASSERT_TRUE(SetCommTimeouts(port.handle, &timeouts));
+        port.Write({0x55});
+        EXPECT_EQ(port.Read(row.size), row.expected) << row.rule;
+        EXPECT_EQ(port.clock.NowMs(), row.endsAtMs) << row.rule;
+        EXPECT_EQ(port.line.WaitedForever(), row.waitedForever) << row.rule;
+    }
+}
+
+TEST(VirtualSerialLine, PurgeDropsWhatArrivedAndWhatHasNotGone) {
+    OpenLine port({9600, {0xEE}, 0}, {.echo = true});
+    ASSERT_NE(port.handle, INVALID_HANDLE_VALUE);
+    port.Write({1, 2, 3, 4});
+    port.clock.Set(2); // the first byte has gone and come back; the second is on its way
+    ASSERT_TRUE(PurgeComm(port.handle, PURGE_TXCLEAR | PURGE_RXCLEAR));
+    port.clock.Set(50);
+    EXPECT_EQ(port.Read(port.Queues().cbInQue), Bytes{0xEE}) << "no echo of the bytes never sent";
+    ASSERT_EQ(port.device.heard.size(), 1u);
+    EXPECT_EQ(port.device.heard[0].bytes, Bytes{1});
+}
+
+TEST(VirtualSerialLine, RegistryNumbersAndNamesThePorts) {
+    VirtualClock clock;
+    AnsweringDevice device(9600, {}, 0);
+    VirtualSerialLine high(12, device, {.description = "Adapter (USB)\tone"});
+    VirtualSerialLine low(3, device);
+    std::vector<std::pair<unsigned, std::string>> listed;
+    for (const auto& port : win32::ListComPorts())
+        listed.emplace_back(port.number, port.description);
+    EXPECT_EQ(listed, (std::vector<std::pair<unsigned, std::string>>{{3, "Virtual serial line"},
+                                                                     {12, "Adapter [USB] one"}}));
+    EXPECT_THROW(VirtualSerialLine(3, device), std::invalid_argument);
+
+    struct Row {
+        unsigned number;
+        bool factory;
+        DWORD error;
+    };
+    for (Row row : {Row{0, true, ERROR_INVALID_PARAMETER},
+                    {100, true, ERROR_INVALID_PARAMETER},
+                    {20, false, ERROR_INVALID_PARAMETER},
+                    {12, true, ERROR_ALREADY_EXISTS}}) {
+        win32::SerialDeviceFactory factory;
+        if (row.factory) factory = [] { return std::shared_ptr<win32::SerialDevice>(); };
+        SetLastError(0);
+        EXPECT_FALSE(win32::RegisterComDevice(row.number, "x", factory)) << row.number;
+        EXPECT_EQ(GetLastError(), row.error) << row.number;
+    }
+    // A factory that refuses the open keeps its own reason.
+    ASSERT_TRUE(win32::RegisterComDevice(20, "Refusing", [] {
+        SetLastError(ERROR_GEN_FAILURE);
+        return std::shared_ptr<win32::SerialDevice>();
+    }));
+    EXPECT_EQ(OpenCom(20), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_GEN_FAILURE);
+    EXPECT_TRUE(win32::UnregisterComDevice(20));
+    EXPECT_FALSE(win32::UnregisterComDevice(20));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(VirtualSerialLine, NeedsAVirtualClock) {
+    AnsweringDevice device(9600, {}, 0);
+    EXPECT_THROW(VirtualSerialLine(5, device), std::logic_error);
+    VirtualClock clock;
+    EXPECT_THROW(VirtualSerialLine(5, device, {.baud = 12345}), std::invalid_argument);
+}
+
+} // namespace

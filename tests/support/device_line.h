@@ -1,0 +1,44 @@
+#pragma once
+// Any line device on a pty mapped as a COM port, for whole-program runs and for a person trying the
+// tools: the device hears what the program writes together with the baud it set, and its answers
+// go out on time from a thread of their own. The echo of an adapter and pacing are the wire's.
+
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "tests/support/emulator_line.h"
+#include "tests/support/line_device.h"
+
+namespace testing_support {
+
+class DeviceLine {
+  public:
+    // The device must outlive the line.
+    DeviceLine(PortMap& map, LineDevice& device, EmulatorLine::Options options);
+    ~DeviceLine();
+    DeviceLine(const DeviceLine&) = delete;
+    DeviceLine& operator=(const DeviceLine&) = delete;
+
+    std::string ComName() const { return line.ComName(); }
+    const std::string& SlavePath() const { return line.SlavePath(); }
+    EmulatorLine& Line() { return line; }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    void Heard(const std::string& bytes);
+    void Schedule(const std::vector<TimedBytes>& runs);
+    void SendDue();
+
+    LineDevice& device;
+    EmulatorLine line;
+    mutable std::mutex lock;
+    std::condition_variable changed;
+    std::multimap<Clock::time_point, TimedBytes> due;
+    bool stopping = false;
+    std::thread sender;
+};
+
+} // namespace testing_support

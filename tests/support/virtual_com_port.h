@@ -1,0 +1,70 @@
+#pragma once
+// The object behind a handle to an in-process COM port: the Win32 serial calls on a SerialWire and
+// the virtual clock. Writes return at once, their bytes going out behind them; a read that has to
+// wait moves the clock to the moment it ends, as the blocked caller would see it.
+
+#include <termios.h>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/win32/serial_device.h"
+#include "tests/support/serial_wire.h"
+
+namespace testing_support {
+
+struct LineWrite {
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t atMs = 0; // the clock when WriteFile was called
+    std::uint32_t baud = 0; // the line's baud then
+};
+
+struct ModemLines {
+    bool dtr = false, rts = false, breakOn = false;
+};
+
+// What a line and the handles opened on it share. A handle may outlive its line: once the line is
+// unplugged or gone every call fails with ERROR_DEVICE_NOT_CONNECTED, and the device is not touched.
+struct VirtualLineState {
+    VirtualLineState(std::string name, LineDevice& device, bool echo, std::uint32_t baud);
+    std::uint32_t Baud() const;
+
+    std::mutex lock;
+    const std::string name; // COMn, for the report of a read that could never end
+    SerialWire wire;
+    termios settings{}; // kept from one open to the next, as a tty keeps its settings
+    bool connected = true;
+    ModemLines modem;
+    std::vector<LineWrite> writes;
+    bool waitedForever = false;
+};
+
+class VirtualComPort : public win32::SerialDevice {
+  public:
+    // Opens the line: DTR and RTS rise and the device says what it says on opening.
+    explicit VirtualComPort(std::shared_ptr<VirtualLineState> line);
+
+    BOOL Read(void* buffer, DWORD size, DWORD* done) override;
+    BOOL Write(const void* buffer, DWORD size, DWORD* done) override;
+    BOOL Close() override;
+    BOOL GetState(DCB& dcb) override;
+    BOOL SetState(const DCB& dcb) override;
+    BOOL QueueCounts(DWORD& input, DWORD& output) override;
+    BOOL Purge(bool input, bool output) override;
+    BOOL Escape(DWORD function) override;
+
+  private:
+    // Locks the line, fails on a line that has gone, brings the wire up to the clock, then works.
+    template <class Work> BOOL OnLine(Work work);
+    // Moves the clock on while bytes come, until the read is done or its time has run out.
+    void ReadUntilDone(std::uint8_t* bytes, DWORD size, DWORD* done);
+
+    std::shared_ptr<VirtualLineState> line;
+    DWORD dtrControl = DTR_CONTROL_ENABLE;
+    DWORD rtsControl = RTS_CONTROL_ENABLE;
+};
+
+} // namespace testing_support

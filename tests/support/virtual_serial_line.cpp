@@ -1,0 +1,90 @@
+#include "tests/support/virtual_serial_line.h"
+
+#include <stdexcept>
+
+#include "platform/win32/clock.h"
+#include "platform/win32/com_devices.h"
+#include "platform/win32/serial_settings.h"
+
+namespace testing_support {
+namespace {
+
+// The machine's serial devices stay hidden while any line lives, whatever order lines end in.
+struct HiddenRealDevices {
+    int lines = 0;
+    win32::DeviceRoots previous;
+
+    void Enter() {
+        if (lines++ == 0) {
+            previous = win32::RealDeviceRoots();
+            win32::RealDeviceRoots() = {"/nonexistent/sondrix-virtual-lines",
+                                        "/nonexistent/sondrix-virtual-lines"};
+        }
+    }
+    void Leave() {
+        if (--lines == 0) win32::RealDeviceRoots() = previous;
+    }
+};
+
+HiddenRealDevices& Hidden() {
+    static HiddenRealDevices hidden;
+    return hidden;
+}
+
+std::uint32_t CheckedBaud(std::uint32_t baud) {
+    speed_t speed;
+    if (!win32::BaudToSpeed(baud, &speed)) throw std::invalid_argument("no line runs at this baud");
+    return baud;
+}
+
+} // namespace
+
+VirtualSerialLine::VirtualSerialLine(unsigned comNumber, LineDevice& device, Options options)
+    : comNumber(comNumber),
+      state(std::make_shared<VirtualLineState>("COM" + std::to_string(comNumber), device, options.echo,
+                                               CheckedBaud(options.baud))) {
+    if (!win32::CurrentClock().IsVirtual())
+        throw std::logic_error("a virtual serial line runs on a virtual clock only");
+    auto line = state;
+    if (!win32::RegisterComDevice(comNumber, options.description,
+                                  [line] { return std::make_shared<VirtualComPort>(line); }))
+        throw std::invalid_argument(ComName() + " is taken or out of range");
+    registered = true;
+    Hidden().Enter();
+}
+
+VirtualSerialLine::~VirtualSerialLine() {
+    Unplug();
+    Hidden().Leave();
+}
+
+std::uint32_t VirtualSerialLine::Baud() const {
+    std::lock_guard guard(state->lock);
+    return state->Baud();
+}
+
+std::vector<LineWrite> VirtualSerialLine::Writes() const {
+    std::lock_guard guard(state->lock);
+    return state->writes;
+}
+
+ModemLines VirtualSerialLine::Modem() const {
+    std::lock_guard guard(state->lock);
+    return state->modem;
+}
+
+bool VirtualSerialLine::WaitedForever() const {
+    std::lock_guard guard(state->lock);
+    return state->waitedForever;
+}
+
+void VirtualSerialLine::Unplug() {
+    if (registered) win32::UnregisterComDevice(comNumber);
+    registered = false;
+    std::lock_guard guard(state->lock);
+    state->connected = false;
+    state->modem = {};
+    state->wire.DropAll();
+}
+
+} // namespace testing_support

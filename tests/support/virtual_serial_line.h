@@ -1,0 +1,63 @@
+#pragma once
+// An in-process serial line on the virtual clock: a device model (LineDevice) put under COMn, so
+// that the program's own serial calls (CreateFileW, SetCommState, ClearCommError, ReadFile, ...)
+// reach it and the port scan finds it as "<description> (COMn)". Bytes take their wire time at the
+// baud the program set; the device hears each write once it has gone and answers after its delay.
+// While a line lives the machine's own serial devices are hidden, so no test opens them.
+//
+//     testing_support::VirtualClock clock;
+//     testing_support::VirtualSerialLine line(7, sensor, {.echo = true});
+//     ... open "COM7" or scan the ports, write a request ...
+//     vcl::headless::RunFor(50); // timers fire and the answer arrives, on the clock
+//     EXPECT_EQ(line.Writes().at(0).baud, 19200u);
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/line_device.h"
+#include "tests/support/virtual_com_port.h"
+
+namespace testing_support {
+
+class VirtualSerialLine {
+  public:
+    struct Options {
+        std::string description = "Virtual serial line"; // the friendly name's text before "(COMn)"
+        bool echo = false;         // an adapter that returns every written byte as it leaves
+        std::uint32_t baud = 9600; // the line's rate before a program sets one
+    };
+
+    // Needs a virtual clock installed; throws when there is none, when the number is taken or the
+    // baud is no rate a line takes.
+    VirtualSerialLine(unsigned comNumber, LineDevice& device, Options options);
+    VirtualSerialLine(unsigned comNumber, LineDevice& device)
+        : VirtualSerialLine(comNumber, device, Options{}) {}
+    ~VirtualSerialLine();
+    VirtualSerialLine(const VirtualSerialLine&) = delete;
+    VirtualSerialLine& operator=(const VirtualSerialLine&) = delete;
+
+    unsigned ComNumber() const { return comNumber; }
+    std::string ComName() const { return "COM" + std::to_string(comNumber); }
+
+    // The rate the line runs at now (as last set through SetCommState).
+    std::uint32_t Baud() const;
+    // Every WriteFile of the program, in order.
+    std::vector<LineWrite> Writes() const;
+    ModemLines Modem() const;
+    // A read asked for bytes that could never come, with no time-out to end it. It returned with
+    // what there was instead of hanging; a test that did not expect it has found a fault.
+    bool WaitedForever() const;
+
+    // Pulls the plug: the open port hangs up (its calls fail with ERROR_DEVICE_NOT_CONNECTED), the
+    // bytes on their way are lost and the port leaves the enumeration.
+    void Unplug();
+
+  private:
+    unsigned comNumber;
+    std::shared_ptr<VirtualLineState> state;
+    bool registered = false;
+};
+
+} // namespace testing_support
