@@ -19,7 +19,7 @@ class BootLoaderLine {
     // Waits until the device has heard `count` requests.
     bool WaitForRequests(std::size_t count, int timeoutMs) const;
     // Pulls the adapter: the loader's open port hangs up and nothing more is sent.
-    void Unplug() { line.Unplug(); }
+    void Unplug() { line.Line().Unplug(); }
 
   private:
     BootLoaderEmulator device;
