@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds the fuzz preset and runs every fuzz target (tests/fuzz/*_fuzz.cpp) at the same time, each
-# for FUZZ_SECONDS (default 120) over a copy of its seed corpus in a temporary folder, so the
+# for FUZZ_SECONDS (default 150) over a copy of its seed corpus in a temporary folder, so the
 # repository is never written. A finding fails the run; the log then holds the target's name, its
 # report and the input that broke it, in hex. Arguments name targets to run instead of all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds="${FUZZ_SECONDS:-120}"
+seconds="${FUZZ_SECONDS:-150}"
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
