@@ -30,7 +30,8 @@ constexpr std::size_t SwitchReplyLength = 5;
 constexpr std::uint64_t RetryAtMs = fuzz::LoaderLine::StartMs + 5000;
 constexpr std::uint64_t IdentifyReplyAtMs = RetryAtMs + 200;
 constexpr std::uint64_t SwitchReplyAtMs = IdentifyReplyAtMs + 1000;
-constexpr std::uint64_t EscapeAtMs = fuzz::LoaderLine::StartMs + 60000;
+// Past the wait for "BLST" after the switch reply, so every run ends soon after its last check.
+constexpr std::uint64_t EscapeAtMs = SwitchReplyAtMs + 5000;
 
 bool AcceptedReply(const Bytes& run, std::size_t length, std::uint8_t command) {
     frames::ReplyFrame reply;
