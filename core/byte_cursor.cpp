@@ -34,7 +34,8 @@ void ByteCursor::WriteText(const char* text, unsigned width) {
     std::size_t length = std::strlen(text);
     if (width == 0) width = static_cast<unsigned>(length);
     std::uint8_t* field = Take(width);
-    std::memcpy(field, text, length < width ? length : width);
+    // An empty area may be a null pointer, which memcpy must not get even for 0 bytes.
+    if (length > 0 && width > 0) std::memcpy(field, text, length < width ? length : width);
 }
 
 void ByteCursor::WriteBytes(const void* bytes, unsigned n) {
@@ -52,7 +53,7 @@ std::string ByteCursor::ReadString(int length) {
         return std::string(reinterpret_cast<const char*>(field), static_cast<std::size_t>(length));
     }
     const std::uint8_t* start = *position;
-    const void* nul = std::memchr(start, 0, left);
+    const void* nul = left > 0 ? std::memchr(start, 0, left) : nullptr;
     if (!nul) throw 0;
     std::uint32_t textLength = static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(nul) - start);
     Take(textLength + 1);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test, first in the default preset, then under the sanitizers.
+# Builds and runs every test, first in the default preset, then under the sanitizers, then runs
+# every fuzz target for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -10,3 +11,5 @@ for preset in default asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+echo "=== fuzz"
+bash scripts/fuzz.sh

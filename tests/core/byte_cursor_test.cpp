@@ -43,6 +43,14 @@ TEST(ByteCursor, OverrunThrowsAndChangesNothing) {
     ByteCursor none(&empty.position, 0);
     EXPECT_NO_THROW(none.Skip(0));
     EXPECT_THROW(none.Skip(1), int);
+
+    // An empty area may come as a null pointer, as a buffer that never grew hands it over.
+    std::uint8_t* nowhere = nullptr;
+    ByteCursor onNull(&nowhere, 0);
+    EXPECT_NO_THROW(onNull.WriteText("", 0));
+    EXPECT_EQ(onNull.ReadString(0), "");
+    EXPECT_THROW(onNull.ReadString(-1), int);
+    EXPECT_EQ(nowhere, nullptr);
 }
 
 TEST(ByteCursor, WriteTextHonoursWidth) {

@@ -1,0 +1,37 @@
+#include "tests/fuzz/loader_line.h"
+
+#include "loaders/common/loader_state.h"
+#include "platform/win32/console.h"
+
+namespace fuzz {
+
+LoaderLine& LoaderLine::Shared() {
+    static LoaderLine line;
+    return line;
+}
+
+LoaderLine::LoaderLine() {
+    testing_support::InstallKeyboardPipe();
+    SilenceStdout();
+}
+
+int LoaderLine::Run(LoaderFlow flow, const testing_support::BootLoaderScript& script,
+                    const std::function<void(testing_support::VirtualLine&)>& prepare) {
+    // A key an earlier run typed but never read must not reach this one.
+    while (_kbhit())
+        _getch();
+    line.reset();
+    clock.Set(StartMs);
+    device = std::make_unique<testing_support::BootLoaderEmulator>(script);
+    line = std::make_unique<testing_support::VirtualLine>(clock, *device);
+    if (prepare) prepare(*line);
+    std::string comPort = "COM12", imagePath = image.Path();
+    std::vector<char*> argv{const_cast<char*>("loader"), comPort.data(), imagePath.data()};
+    int result = flow(static_cast<int>(argv.size()), argv.data());
+    // Some endings leave the port to the end of the process; a run must not.
+    delete port;
+    port = nullptr;
+    return result;
+}
+
+} // namespace fuzz

@@ -1,0 +1,48 @@
+#pragma once
+// Runs a loader program's flow in-process on the virtual line against the boot-loader emulator,
+// as the loaders' unit tests do, for the fuzz targets that drive a whole loader run. The program
+// sees `loader COM12 <image file>`; its waits run on the virtual clock and its messages go nowhere.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/fuzz/fuzz_support.h"
+#include "tests/support/boot_loader_emulator.h"
+#include "tests/support/virtual_line.h"
+
+namespace fuzz {
+
+using LoaderFlow = int (*)(int argc, char** argv);
+
+class LoaderLine {
+  public:
+    // The clock's value when a run starts.
+    static constexpr std::uint64_t StartMs = 1000;
+
+    // The one line of the process; creating it installs the clock, the keyboard and the silence.
+    static LoaderLine& Shared();
+
+    // The image file the runs name.
+    void WriteImage(const std::vector<std::uint8_t>& text) { image.Replace(text.data(), text.size()); }
+    const std::string& ImagePath() const { return image.Path(); }
+
+    // A fresh device and line for each run; `prepare` schedules bytes and keys on the line.
+    int Run(LoaderFlow flow, const testing_support::BootLoaderScript& script,
+            const std::function<void(testing_support::VirtualLine&)>& prepare = {});
+
+    testing_support::BootLoaderEmulator& Device() { return *device; }
+    testing_support::VirtualLine& Line() { return *line; }
+
+  private:
+    LoaderLine();
+
+    testing_support::VirtualClock clock{StartMs};
+    MemoryFile image;
+    std::unique_ptr<testing_support::BootLoaderEmulator> device;
+    std::unique_ptr<testing_support::VirtualLine> line;
+};
+
+} // namespace fuzz
