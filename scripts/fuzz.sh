@@ -23,7 +23,7 @@ declare -A pids
 for name in "${names[@]}"; do
   mkdir -p "$work/$name/corpus" "$work/$name/findings"
   if [ -d "tests/fuzz/corpus/$name" ]; then cp -R "tests/fuzz/corpus/$name/." "$work/$name/corpus/"; fi
-  UBSAN_OPTIONS=print_stacktrace=1 "build-fuzz/fuzz/$name" -max_total_time="$seconds" -timeout=30 \
+  TMPDIR="$work/$name" UBSAN_OPTIONS=print_stacktrace=1 "build-fuzz/fuzz/$name" -max_total_time="$seconds" -timeout=30 \
     -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$work/$name/findings/" \
     "$work/$name/corpus" >"$work/$name/log" 2>&1 &
   pids[$name]=$!

@@ -1,4 +1,4 @@
-// Fuzz links: configurator_link
+// Fuzz links: configurator_frames
 // The sensor line's frame acceptance: any run of received bytes is accepted only as a frame that
 // builds back to the same bytes, a refused run leaves the reply as it was, and every built frame
 // is accepted with what it was built from.

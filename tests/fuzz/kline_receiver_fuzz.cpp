@@ -1,4 +1,4 @@
-// Fuzz links: loader_kline configurator_link
+// Fuzz links: loader_kline configurator_frames
 // kflasher's receive state machine and its decimal numbers. Any byte stream keeps the receiver
 // inside its buffer, and it reports an identification only for a whole, correctly summed " #I"
 // frame, whose number it parses as the C library would and sends back in its switch frame. A
