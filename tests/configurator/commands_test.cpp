@@ -5,14 +5,10 @@
 
 #include "platform/vcl/user_input.h"
 #include "tests/configurator/main_window_fixture.h"
-#include "tests/support/virtual_clock.h"
 
 namespace {
 
-struct CommandsTest : testing_support::MainWindowTest {
-    testing_support::VirtualClock clock;
-    TForm1& form = CreateShownWindow();
-};
+struct CommandsTest : testing_support::ShownWindowTest {};
 
 TEST_F(CommandsTest, EachButtonQueuesItsCommandThenTheModelsSettingsReadBack) {
     enum Model { Basic, Controller, WithPanel, PanelAndController };

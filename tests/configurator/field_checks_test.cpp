@@ -6,7 +6,6 @@
 #include "configurator/field_checks.h"
 #include "platform/vcl/user_input.h"
 #include "tests/configurator/main_window_fixture.h"
-#include "tests/support/virtual_clock.h"
 
 namespace {
 
@@ -14,9 +13,7 @@ using vcl::headless::MessageBoxes;
 
 enum class Outcome { Accepted, Refused, Unchecked };
 
-struct FieldChecksTest : testing_support::MainWindowTest {
-    testing_support::VirtualClock clock;
-    TForm1& form = CreateShownWindow();
+struct FieldChecksTest : testing_support::ShownWindowTest {
 
     TEdit& Field(const char16_t* name) { return *dynamic_cast<TEdit*>(form.FindComponent(name)); }
 

@@ -4,7 +4,6 @@
 
 #include "platform/vcl/user_input.h"
 #include "tests/configurator/main_window_fixture.h"
-#include "tests/support/virtual_clock.h"
 
 namespace {
 
@@ -13,9 +12,7 @@ using vcl::headless::MessageBoxes;
 const UnicodeString ModeOff = u"Режим добавления";
 const UnicodeString ModeOn = u"Выключить режим";
 
-struct RadioModuleTest : testing_support::MainWindowTest {
-    testing_support::VirtualClock clock;
-    TForm1& form = CreateShownWindow();
+struct RadioModuleTest : testing_support::ShownWindowTest {
     RSport& link = ConnectWaitingLink();
 
     RadioModuleTest() {
