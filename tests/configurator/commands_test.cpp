@@ -43,19 +43,6 @@ TEST_F(CommandsTest, EachButtonQueuesItsCommandThenTheModelsSettingsReadBack) {
     }
 }
 
-TEST_F(CommandsTest, SecondClickQueuesAgainButRecordsOnce) {
-    std::filesystem::create_directory("ZNTK");
-    form.Edit11->SetText(u"5");
-    RSport& link = ConnectWaitingLink();
-    form.ComboBox4->Hide();
-    vcl::UserClick(*form.Button2);
-    std::string record = folder.Read("ZNTK/5.zntk");
-    vcl::UserClick(*form.Button2);
-    EXPECT_EQ(Queued(link), (std::vector<int>{0x09, 0x31, 0x09, 0x31}));
-    EXPECT_EQ(folder.Read("ZNTK/5.zntk"), record);
-    EXPECT_FALSE(record.empty());
-}
-
 TEST_F(CommandsTest, PasswordButtonQueuesOnlyTheWriteAndNothingWorksWithoutASensor) {
     std::filesystem::create_directory("ZNTK");
     const UnicodeString shown = form.Label15->Caption();
