@@ -11,11 +11,8 @@
 namespace sensor_model_tests {
 namespace {
 
-using testing_support::EncodeRs485Reply;
-using testing_support::EncodeRs485Request;
 using testing_support::RadioModuleModel;
 using testing_support::RadioModuleScript;
-using Bytes = std::vector<std::uint8_t>;
 
 RadioModuleScript Script() {
     RadioModuleScript script;
@@ -37,10 +34,6 @@ RadioModuleScript Script() {
     script.newDevice = {{.serial = 0xFFFFFFFE, .address = 0x43}};
     script.joinAfterMs = 3000;
     return script;
-}
-
-std::string Ask(RadioModuleModel& model, int address, int command, const Bytes& payload = {}) {
-    return Answer(Feed(model, EncodeRs485Request(address, command, payload), 19200));
 }
 
 // The module's list reply: its serial and address, the count, then each device's serial and address.

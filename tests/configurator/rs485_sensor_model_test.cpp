@@ -12,11 +12,8 @@
 namespace sensor_model_tests {
 namespace {
 
-using testing_support::EncodeRs485Reply;
-using testing_support::EncodeRs485Request;
 using testing_support::Rs485SensorModel;
 using testing_support::Rs485SensorScript;
-using Bytes = std::vector<std::uint8_t>;
 
 // Little-endian words, for expected payloads.
 Bytes Words(std::initializer_list<std::uint16_t> words) {
@@ -61,10 +58,6 @@ Rs485SensorScript Script() {
                        .powerOverloads = 3};
     script.timing.replyDelayMs = 6;
     return script;
-}
-
-std::string Ask(Rs485SensorModel& model, int address, int command, const Bytes& payload = {}) {
-    return Answer(Feed(model, EncodeRs485Request(address, command, payload), 19200));
 }
 
 TEST(Rs485SensorModel, AnswersEveryReadWithItsFields) {
