@@ -17,7 +17,7 @@ void TForm1::Button8Click(TObject* sender) {
         ComboBox3->SetItemIndex(-1);
         Button8->SetCaption(AddModeOnCaption);
         StatusTick = GetTickCount();
-        Label11->SetCaption(u"300");
+        Label11->SetCaption(UnicodeString().sprintf("%i", AddModeSeconds));
         Label11->Show();
     } else {
         Button8->SetCaption(AddModeOffCaption);
