@@ -1,20 +1,15 @@
 #include "configurator/link/rsport.h"
+#include "configurator/link/settings_fields.h"
 #include "configurator/main_form.h"
 #include "configurator/main_globals.h"
 #include "configurator/status_record.h"
 
 namespace {
 
-// The settings form the connected model understands, told by what the decoder has shown.
-struct SettingsCodes {
-    RequestCode write;
-    RequestCode readBack;
-};
-
-SettingsCodes ModelSettingsCodes(const TForm1& form) {
-    if (form.Panel2->Visible()) return {0x44, 0x43};
-    if (form.ComboBox4->Visible()) return {0x3F, 0x3E};
-    return {0x32, 0x31};
+// The settings write of the model the window shows; its read-back is SettingsReadCode.
+RequestCode SettingsWriteCode(const TForm1& form) {
+    if (form.Panel2->Visible()) return 0x44;
+    return form.ComboBox4->Visible() ? 0x3F : 0x32;
 }
 
 struct Command {
@@ -38,9 +33,8 @@ void TForm1::Button1Click(TObject* sender) {
     if (!SensorLink) return;
     for (const Command& command : Commands) {
         if (this->*command.button != sender) continue;
-        const SettingsCodes settings = ModelSettingsCodes(*this);
-        SensorLink->PushRequest(command.code ? command.code : settings.write);
-        SensorLink->PushRequest(settings.readBack);
+        SensorLink->PushRequest(command.code ? command.code : SettingsWriteCode(*this));
+        SensorLink->PushRequest(SettingsReadCode());
         SetStatus(command.status);
         return;
     }

@@ -1,5 +1,6 @@
 #include "configurator/connection.h"
 
+#include "configurator/link/settings_fields.h"
 #include "configurator/main_form.h"
 #include "configurator/main_globals.h"
 #include "configurator/port_use.h"
@@ -116,8 +117,7 @@ void TForm1::SetLevelCode(std::uint16_t code) {
     const bool kline = SensorLink && SensorLink->baud != Rs485Baud;
     const bool timed = kline ? code == 3 || code == 6 : code >= 0xFFF3 && code <= 0xFFF5;
     Label11->SetVisible(timed);
-    if (SensorLink && GroupBox1->Visible())
-        SensorLink->PushRequest(Panel2->Visible() ? 0x43 : ComboBox4->Visible() ? 0x3E : 0x31);
+    if (SensorLink && GroupBox1->Visible()) SensorLink->PushRequest(SettingsReadCode());
 }
 
 void TForm1::FormCloseQuery(TObject*, bool& canClose) {

@@ -2,32 +2,12 @@
 
 #include <optional>
 
+#include "configurator/link/reply_decoder.h"
 #include "configurator/link/rsport.h"
 #include "configurator/main_form.h"
 #include "configurator/main_globals.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/message_box.h"
-
-namespace {
-
-// A device's serial as the list shows it ("%u"), read back as unsigned 32 bits; nothing for a text
-// that is no such number.
-std::optional<std::uint32_t> SerialOf(const UnicodeString& text) {
-    if (text.IsEmpty() || text.Length() > 10) return std::nullopt;
-    std::uint64_t serial = 0;
-    for (char16_t unit : text.Text()) {
-        if (unit < u'0' || unit > u'9') return std::nullopt;
-        serial = serial * 10 + (unit - u'0');
-    }
-    if (serial > UINT32_MAX) return std::nullopt;
-    return static_cast<std::uint32_t>(serial);
-}
-
-UnicodeString Unsigned(std::uint32_t value) {
-    return UnicodeString().sprintf("%u", value);
-}
-
-} // namespace
 
 void TForm1::Button8Click(TObject* sender) {
     if (!SensorLink) return;
@@ -37,7 +17,7 @@ void TForm1::Button8Click(TObject* sender) {
         ComboBox3->SetItemIndex(-1);
         Button8->SetCaption(AddModeOnCaption);
         StatusTick = GetTickCount();
-        Label11->SetCaption(u"300");
+        Label11->SetCaption(UnicodeString().sprintf("%i", AddModeSeconds));
         Label11->Show();
     } else {
         Button8->SetCaption(AddModeOffCaption);
@@ -49,7 +29,8 @@ void TForm1::Button8Click(TObject* sender) {
 void TForm1::ComboBox3Change(TObject*) {
     if (!SensorLink) return;
     std::optional<std::uint32_t> serial;
-    if (ComboBox3->ItemIndex() >= 0) serial = SerialOf(ComboBox3->Items().Strings(ComboBox3->ItemIndex()));
+    if (ComboBox3->ItemIndex() >= 0)
+        serial = UnsignedValue(ComboBox3->Items().Strings(ComboBox3->ItemIndex()));
     if (!serial) {
         // No device: requests go to the module itself again.
         SensorLink->address = SensorLink->moduleAddress;
@@ -59,8 +40,8 @@ void TForm1::ComboBox3Change(TObject*) {
     }
     const std::int32_t deviceAddress = SensorLink->RadioDevices[*serial];
     SensorLink->address = deviceAddress;
-    Edit11->SetText(Unsigned(*serial));
-    Edit10->SetText(Unsigned(static_cast<std::uint32_t>(deviceAddress)));
+    ShowUnsigned(Edit11, *serial);
+    ShowUnsigned(Edit10, static_cast<std::uint32_t>(deviceAddress));
     SensorLink->PushRequest(0x1A);
     SensorLink->PushRequest(0x05);
 }

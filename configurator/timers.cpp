@@ -12,7 +12,6 @@ bool TForm1::PollClockSet = false;
 namespace {
 
 constexpr std::int32_t PollPeriodMs = 1000;
-constexpr std::int32_t AddModeSeconds = 300;
 
 // Keeps the candidates in step with the ports present and sends each its identify probe.
 void ScanAndProbe() {

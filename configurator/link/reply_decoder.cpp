@@ -105,6 +105,18 @@ UnicodeString UnsignedText(std::uint32_t value) {
     return UnicodeString().sprintf("%u", value);
 }
 
+std::optional<std::uint32_t> UnsignedValue(const UnicodeString& text) {
+    const std::u16string& digits = text.Text();
+    if (digits.empty() || digits.size() > 10) return std::nullopt;
+    std::uint64_t value = 0;
+    for (char16_t unit : digits) {
+        if (unit < u'0' || unit > u'9') return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(unit - u'0');
+    }
+    if (value > UINT32_MAX) return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+}
+
 void ShowUnsigned(TControl* control, std::uint32_t value) {
     control->SetText(UnsignedText(value));
 }

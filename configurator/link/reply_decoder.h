@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string_view>
 
@@ -34,6 +35,9 @@ std::int8_t ReadSignedByte(ByteCursor& cursor);
 
 // A control's text as the printf forms "%u", "%hu" and "%i" write the value.
 UnicodeString UnsignedText(std::uint32_t value);
+// UnsignedText read back, as serial numbers above 2147483647 need: one to ten decimal digits up to
+// 4294967295; nothing for any other text.
+std::optional<std::uint32_t> UnsignedValue(const UnicodeString& text);
 void ShowUnsigned(TControl* control, std::uint32_t value);
 void ShowWord(TControl* control, std::uint16_t value);
 void ShowSigned(TControl* control, std::int32_t value);

@@ -5,6 +5,7 @@
 
 #include "configurator/link/frames.h"
 #include "configurator/link/link_text.h"
+#include "configurator/link/reply_decoder.h"
 #include "configurator/link/settings_fields.h"
 #include "configurator/main_form.h"
 #include "configurator/radio_module.h"
@@ -25,14 +26,7 @@ std::uint32_t FieldValue(const TEdit* edit) {
 // Serial numbers fill all 32 bits and are shown unsigned, so a plain decimal text up to
 // 4294967295 is taken as it stands; anything else goes through the framework's conversion.
 std::uint32_t SerialValue(const TEdit* edit) {
-    const std::u16string& text = edit->Text().Text();
-    std::uint64_t value = 0;
-    bool plain = !text.empty() && text.size() <= 10;
-    for (char16_t c : text) {
-        plain = plain && c >= u'0' && c <= u'9';
-        if (plain) value = value * 10 + static_cast<std::uint64_t>(c - u'0');
-    }
-    if (plain && value <= 0xFFFFFFFFull) return static_cast<std::uint32_t>(value);
+    if (std::optional<std::uint32_t> serial = UnsignedValue(edit->Text())) return *serial;
     return FieldValue(edit);
 }
 

@@ -5,14 +5,10 @@
 
 #include "platform/vcl/user_input.h"
 #include "tests/configurator/main_window_fixture.h"
-#include "tests/support/virtual_clock.h"
 
 namespace {
 
-struct CommandsTest : testing_support::MainWindowTest {
-    testing_support::VirtualClock clock;
-    TForm1& form = CreateShownWindow();
-};
+struct CommandsTest : testing_support::ShownWindowTest {};
 
 TEST_F(CommandsTest, EachButtonQueuesItsCommandThenTheModelsSettingsReadBack) {
     enum Model { Basic, Controller, WithPanel, PanelAndController };
@@ -45,19 +41,6 @@ TEST_F(CommandsTest, EachButtonQueuesItsCommandThenTheModelsSettingsReadBack) {
         delete SensorLink;
         SensorLink = nullptr;
     }
-}
-
-TEST_F(CommandsTest, SecondClickQueuesAgainButRecordsOnce) {
-    std::filesystem::create_directory("ZNTK");
-    form.Edit11->SetText(u"5");
-    RSport& link = ConnectWaitingLink();
-    form.ComboBox4->Hide();
-    vcl::UserClick(*form.Button2);
-    std::string record = folder.Read("ZNTK/5.zntk");
-    vcl::UserClick(*form.Button2);
-    EXPECT_EQ(Queued(link), (std::vector<int>{0x09, 0x31, 0x09, 0x31}));
-    EXPECT_EQ(folder.Read("ZNTK/5.zntk"), record);
-    EXPECT_FALSE(record.empty());
 }
 
 TEST_F(CommandsTest, PasswordButtonQueuesOnlyTheWriteAndNothingWorksWithoutASensor) {

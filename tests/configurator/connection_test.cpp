@@ -5,50 +5,56 @@
 #include <vector>
 
 #include "configurator/connection.h"
-#include "tests/configurator/connection_fixture.h"
+#include "tests/configurator/link_fixture.h"
 #include "tests/support/kline_sensor_model.h"
 #include "tests/support/radio_module_model.h"
 #include "tests/support/rs485_sensor_model.h"
 
 namespace {
 
-using testing_support::ConnectionTest;
 using testing_support::SentRequest;
 using testing_support::VirtualSerialLine;
+using ConnectionTest = testing_support::LinkTest;
 
-std::vector<SentRequest> From(std::vector<SentRequest> all, std::size_t first) {
-    return std::vector<SentRequest>(all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())),
-                                    all.end());
+// "19200:33" for each RS-485 request, "9600: #f" for a K-line one (its text).
+std::vector<std::string> Described(const std::vector<SentRequest>& requests) {
+    std::vector<std::string> texts;
+    for (const SentRequest& request : requests) {
+        const testing_support::SensorFrame& frame = request.frame;
+        char code[8];
+        std::snprintf(code, sizeof code, "%02X", frame.command);
+        texts.push_back(std::to_string(request.baud) + ":" +
+                        (frame.format == testing_support::FrameFormat::Rs485
+                             ? std::string(code)
+                             : std::string(frame.payload.begin(), frame.payload.end())));
+    }
+    return texts;
 }
 
 TEST_F(ConnectionTest, ScanProbesBothFormatsAtBothSpeedsAndAdoptsWhatAnswers) {
     struct Row {
         const char* model;
         std::function<std::unique_ptr<testing_support::SensorModel>()> make;
-        std::vector<std::string> probes;  // until the adoption
-        std::vector<std::string> startUp; // the first requests after it
+        std::vector<std::string> requests; // the probes until the adoption, then the first after it
         const char16_t* caption;
         bool kline, radio;
     };
     const Row rows[] = {
         {"RS-485",
          [] { return std::make_unique<testing_support::Rs485SensorModel>(); },
-         {"19200:80", "19200:33"},
-         {"19200:1A", "19200:1B", "19200:05"},
+         {"19200:80", "19200:33", "19200:1A", "19200:1B", "19200:05"},
          u"ДУТ Конфигуратор 4.0: Зенток-D (RS-485)",
          false,
          false},
         {"radio",
          [] { return std::make_unique<testing_support::RadioModuleModel>(); },
-         {"19200:80"},
-         {"19200:1A", "19200:1B", "19200:05"},
+         {"19200:80", "19200:1A", "19200:1B", "19200:05"},
          u"ДУТ Конфигуратор 4.0: Радио",
          false,
          true},
         {"K-line",
          [] { return std::make_unique<testing_support::KlineSensorModel>(); },
-         {"19200:80", "19200:33", "9600: #f"},
-         {},
+         {"19200:80", "19200:33", "9600: #f", "9600: #K4711"}, // then what its identify reply asks for
          u"ДУТ Конфигуратор 4.0: Зенток-A (K-LINE)",
          true,
          false},
@@ -59,7 +65,6 @@ TEST_F(ConnectionTest, ScanProbesBothFormatsAtBothSpeedsAndAdoptsWhatAnswers) {
         VirtualSerialLine line(3, *model);
         ASSERT_TRUE(RunUntilConnected());
         EXPECT_EQ(SensorLink->portName, TString("COM3"));
-        EXPECT_FALSE(SensorLink->speedDetection);
         EXPECT_TRUE(CandidatePorts->empty());
         EXPECT_EQ(form.Edit1->Text(), UnicodeString(u"COM3"));
         EXPECT_TRUE(form.Image2->Visible());
@@ -74,14 +79,9 @@ TEST_F(ConnectionTest, ScanProbesBothFormatsAtBothSpeedsAndAdoptsWhatAnswers) {
 
         vcl::headless::RunFor(1000);
         std::vector<std::string> sent = Described(Sent(line));
-        std::vector<std::string> expected = row.probes;
-        expected.insert(expected.end(), row.startUp.begin(), row.startUp.end());
-        ASSERT_GT(sent.size(), expected.size());
-        // A K-line sensor gets no start-up requests, only what its identify reply asks for.
-        if (row.kline) expected.push_back(sent[expected.size()]);
-        EXPECT_TRUE(expected.back().starts_with(row.kline ? "9600: #" : "19200:"));
-        sent.resize(expected.size());
-        EXPECT_EQ(sent, expected);
+        ASSERT_GE(sent.size(), row.requests.size());
+        sent.resize(row.requests.size());
+        EXPECT_EQ(sent, row.requests);
         Disconnect();
         DeleteAllPorts(*CandidatePorts);
     }
@@ -121,7 +121,7 @@ TEST_F(ConnectionTest, SensorIsPolledOnceASecondDroppedAfter2500MsOfSilenceAndFo
     const std::size_t before = Sent(line).size();
     vcl::headless::RunFor(5000);
     std::vector<std::uint64_t> polls;
-    for (const SentRequest& request : From(Sent(line), before))
+    for (const SentRequest& request : Sent(line, before))
         if (request.frame.command == 0x06) polls.push_back(request.atMs);
     ASSERT_EQ(polls.size(), 5u);
     for (std::size_t i = 1; i < polls.size(); ++i)
@@ -156,7 +156,7 @@ TEST_F(ConnectionTest, WithEdit2EmptyASensorIsNotPolledAndDropped) {
     form.Edit2->SetText(UnicodeString());
     const std::size_t before = Sent(line).size();
     ASSERT_TRUE(RunUntil([] { return SensorLink == nullptr; }, 3000));
-    for (const SentRequest& request : From(Sent(line), before))
+    for (const SentRequest& request : Sent(line, before))
         EXPECT_NE(request.frame.command, 0x06);
 }
 
@@ -165,37 +165,33 @@ TEST_F(ConnectionTest, LevelCodeChangeIsLoggedShowsTheTimedStatesAndInTheRadioVi
         int baud; // 0: no link
         std::uint16_t code;
         bool shown;
-        int settingsRead = 0; // in the radio view: the model's read request
+        bool radio = false; // the radio view of a model with the NFC panel: asks for its settings
     };
     const Row rows[] = {
         {0, 0xFFF3, true},
         {0, 3, false},
         {19200, 0xFFF5, true},
         {19200, 6, false},
-        {19200, 0xFFF4, true},
+        {19200, 0xFFF6, false},
         {19200, 0xFFF2, false},
         {9600, 3, true},
         {9600, 0xFFF3, false},
         {9600, 6, true},
         {9600, 5, false},
-        {19200, 1, false, 0x43},
-        {19200, 2, false, 0x3E},
-        {19200, 0xFFF3, true, 0x31},
+        {19200, 0xFFF3, true, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.baud << " " << row.code);
         if (row.baud) ConnectWaitingLink(row.baud);
-        form.GroupBox1->SetVisible(row.settingsRead != 0);
-        form.Panel2->SetVisible(row.settingsRead == 0x43);
-        form.ComboBox4->SetVisible(row.settingsRead == 0x3E);
+        form.GroupBox1->SetVisible(row.radio);
+        form.Panel2->SetVisible(row.radio);
         clock.Advance(10);
         form.SetLevelCode(row.code);
         EXPECT_EQ(form.Label11->Visible(), row.shown);
         EXPECT_EQ(form.StatusTick, GetTickCount());
         EXPECT_NE(FindLine("Change:\t" + std::to_string(row.code)), LogLines().size());
         if (SensorLink) {
-            EXPECT_EQ(Queued(*SensorLink),
-                      row.settingsRead ? std::vector<int>{row.settingsRead} : std::vector<int>{});
+            EXPECT_EQ(Queued(*SensorLink), row.radio ? std::vector<int>{0x43} : std::vector<int>{});
         }
         delete SensorLink;
         SensorLink = nullptr;

@@ -8,18 +8,17 @@
 #include <vector>
 
 #include "core/file_read.h"
-#include "tests/configurator/connection_fixture.h"
+#include "tests/configurator/link_fixture.h"
 #include "tests/support/kline_sensor_model.h"
 #include "tests/support/rs485_sensor_model.h"
 
 namespace {
 
-using testing_support::ConnectionTest;
 using testing_support::VirtualSerialLine;
 
 const char* const Image = "/tmp/fw dir/f.enc";
 
-struct FirmwareLaunchTest : ConnectionTest {
+struct FirmwareLaunchTest : testing_support::LinkTest {
     // A loader that says it has started, records its arguments one a line and takes a moment.
     void PlaceLoader(const std::string& name) {
         std::filesystem::create_directory("FIRMWARE");

@@ -76,11 +76,4 @@ TEST_F(KlineReplies, EachReplyShowsItsNumbers) {
         Check(row);
 }
 
-TEST_F(KlineReplies, BootAcceptedStartsTheLoaderAsTheLastAct) {
-    Decode('T', AsBytes(":0"));
-    link = nullptr; // deleted by the loader start
-    EXPECT_EQ(SensorLink, nullptr);
-    EXPECT_EQ(Shown(Form1->Label15), "Готово");
-}
-
 } // namespace

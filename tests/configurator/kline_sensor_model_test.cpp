@@ -46,8 +46,8 @@ KlineSensorScript Script(const std::string& mark) {
     return script;
 }
 
-std::string Ask(KlineSensorModel& model, const std::string& text, std::uint32_t baud = 9600) {
-    return Answer(Feed(model, EncodeKlineRequest(0, 0, text), baud));
+std::string Ask(KlineSensorModel& model, const std::string& text) {
+    return Answer(Feed(model, EncodeKlineRequest(0, 0, text), 9600));
 }
 
 std::string Reply(const std::string& text) {
@@ -68,7 +68,6 @@ TEST(KlineSensorModel, IdentifiesItselfWithItsModelMark) {
         KlineSensorModel model(Script(row.mark));
         EXPECT_EQ(Ask(model, " #f"), Reply(row.reply)) << row.mark;
         EXPECT_EQ(Ask(model, " #F"), Reply(row.reply)) << row.mark; // kflasher's find request
-        EXPECT_EQ(Ask(model, " #f", 19200), "") << row.mark;
     }
 }
 

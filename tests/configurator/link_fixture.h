@@ -1,7 +1,7 @@
 #pragma once
-// The sensor link's tests on the virtual clock beside the main window on the headless backend: a
-// link on an in-process COM7 whose device answers each request with the next scripted run, and,
-// for the decoders, a connected link on no port whose requests stay queued.
+// The main window on the virtual clock with sensor links on in-process COM ports: a link opened on
+// a line by the test and pumped by it, or the window's own timers scanning, adopting and polling as
+// the clock runs. For the decoders, a connected link on no port whose requests stay queued.
 
 #include <algorithm>
 #include <deque>
@@ -11,17 +11,21 @@
 #include <vector>
 
 #include "configurator/link/rsport.h"
+#include "platform/vcl/headless/headless.h"
+#include "platform/vcl/sysutils.h"
+#include "platform/vcl/user_input.h"
 #include "platform/win32/files.h"
 #include "tests/configurator/main_window_fixture.h"
 #include "tests/core/log_text.h"
 #include "tests/support/sensor_frames.h"
-#include "tests/support/virtual_clock.h"
+#include "tests/support/sensor_model.h"
 #include "tests/support/virtual_serial_line.h"
 
 namespace testing_support {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Answers each write with the next scripted run, 5 ms after it.
 class ScriptedDevice : public LineDevice {
   public:
     std::vector<TimedBytes> Received(const std::uint8_t*, std::size_t, std::uint32_t) override {
@@ -33,6 +37,13 @@ class ScriptedDevice : public LineDevice {
     std::deque<Bytes> answers;
 };
 
+// One request as it went over the line: when, at which baud, and what it asked.
+struct SentRequest {
+    std::uint64_t atMs;
+    std::uint32_t baud;
+    SensorFrame frame;
+};
+
 inline Bytes AsBytes(const std::string& text) {
     return Bytes(text.begin(), text.end());
 }
@@ -41,26 +52,29 @@ inline std::string Shown(const TControl* control) {
     return control->Text().ToUtf8();
 }
 
-class LinkTest : public MainWindowTest {
+class LinkTest : public ShownWindowTest {
   protected:
-    LinkTest() {
-        CreateWindow();
-        FormatSettings.DecimalSeparator = u',';
-    }
+    LinkTest() { FormatSettings.DecimalSeparator = u','; }
     ~LinkTest() override {
         FormatSettings.DecimalSeparator = separator;
         if (link != SensorLink) delete link;
     }
 
-    // A link on COM7 at 19200 baud, detecting the speed only when asked.
-    void OpenLink(bool echo = false, bool detecting = false) {
-        line = std::make_unique<VirtualSerialLine>(7, device, VirtualSerialLine::Options{.echo = echo});
-        HANDLE port =
-            CreateFileW(u"\\\\.\\COM7", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        link = new RSport(port, TString("COM7"), TString("Virtual serial line (COM7)"));
-        link->speedDetection = detecting;
+    // A new link on the line's port at 19200 baud, detecting the speed only when asked.
+    static RSport* OpenLink(const VirtualSerialLine& line, bool detecting = false) {
+        TString name(line.ComName().c_str());
+        HANDLE port = CreateFileW((TString(u"\\\\.\\") + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        auto* opened = new RSport(port, name, TString("Virtual serial line (") + name + ")");
+        opened->speedDetection = detecting;
+        return opened;
     }
-    // The receive timer's work ms by ms, until the link is deleted.
+    // `link` on COM7, whose device answers with `device.answers`.
+    void OpenScriptedLink(bool echo = false, bool detecting = false) {
+        line = std::make_unique<VirtualSerialLine>(7, device, VirtualSerialLine::Options{.echo = echo});
+        link = OpenLink(*line, detecting);
+    }
+    // The receive timer's work on `link` ms by ms, until the link is deleted.
     void Pump(unsigned ms) {
         for (unsigned i = 0; i < ms && link; ++i) {
             clock.Advance(1);
@@ -75,21 +89,58 @@ class LinkTest : public MainWindowTest {
             frames.push_back(write.bytes);
         return frames;
     }
-    // The link's lines behind "COM7:\t", in UTF-8.
-    std::vector<std::string> LinkLog() const {
-        std::vector<std::string> lines;
-        for (const std::string& text : LogTexts(folder.Read("log.txt")))
-            if (text.starts_with("COM7:\t"))
-                lines.push_back(TString(text.substr(6), 1251).ToStdString(65001));
+
+    // Runs the window's timers in 10-ms steps until the condition holds; false when ms passed first.
+    bool RunUntil(const std::function<bool()>& condition, unsigned ms) {
+        for (unsigned waited = 0; !condition(); waited += 10) {
+            if (waited >= ms) return false;
+            vcl::headless::RunFor(10);
+        }
+        return true;
+    }
+    bool RunUntilConnected(unsigned ms = 5000) {
+        return RunUntil([] { return SensorLink != nullptr; }, ms);
+    }
+    // The requests written on the line from the first-th on, cut into frames.
+    static std::vector<SentRequest> Sent(const VirtualSerialLine& on, std::size_t first = 0) {
+        std::vector<SentRequest> sent;
+        for (const LineWrite& write : on.Writes()) {
+            RequestDecoder decoder(
+                [](int command) -> std::optional<int> { return Rs485RequestPayloadLength(command); });
+            decoder.Feed(std::string(write.bytes.begin(), write.bytes.end()));
+            while (auto frame = decoder.Next())
+                sent.push_back({write.atMs, write.baud, *frame});
+        }
+        sent.erase(sent.begin(), sent.begin() + static_cast<std::ptrdiff_t>(std::min(first, sent.size())));
+        return sent;
+    }
+
+    // The log's lines without their stamps, in UTF-8.
+    std::vector<std::string> LogLines() const {
+        std::vector<std::string> lines = LogTexts(folder.Read("log.txt"));
+        for (std::string& line : lines)
+            line = TString(line, 1251).ToStdString(65001);
         return lines;
     }
-    void Connect() { SensorLink = link; }
+    // Position of the first line equal to the text at or after `from`; the end when there is none.
+    std::size_t FindLine(const std::string& text, std::size_t from = 0) const {
+        std::vector<std::string> lines = LogLines();
+        auto found = std::find(lines.begin() + static_cast<std::ptrdiff_t>(std::min(from, lines.size())),
+                               lines.end(), text);
+        return static_cast<std::size_t>(found - lines.begin());
+    }
+    // COM7's lines, behind their "COM7:\t".
+    std::vector<std::string> LinkLog() const {
+        std::vector<std::string> lines;
+        for (const std::string& text : LogLines())
+            if (text.starts_with("COM7:\t")) lines.push_back(text.substr(6));
+        return lines;
+    }
     bool Logged(const std::string& text) const {
         std::vector<std::string> lines = LinkLog();
         return std::find(lines.begin(), lines.end(), text) != lines.end();
     }
 
-    VirtualClock clock;
     ScriptedDevice device;
     std::unique_ptr<VirtualSerialLine> line;
     RSport* link = nullptr;

@@ -14,6 +14,7 @@
 #include "platform/win32/clock.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/port_map.h"
+#include "tests/support/virtual_clock.h"
 
 namespace testing_support {
 
@@ -68,6 +69,13 @@ class MainWindowTest : public ::testing::Test {
     TemporaryCurrentFolder folder;
     // A scan in a window test never opens the machine's own serial devices.
     PortMap ports;
+};
+
+// The window shown, its timers on the virtual clock.
+class ShownWindowTest : public MainWindowTest {
+  protected:
+    VirtualClock clock;
+    TForm1& form = CreateShownWindow();
 };
 
 } // namespace testing_support

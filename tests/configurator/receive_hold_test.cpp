@@ -6,14 +6,13 @@
 #include "configurator/connection.h"
 #include "configurator/port_use.h"
 #include "platform/win32/files.h"
-#include "tests/configurator/connection_fixture.h"
+#include "tests/configurator/link_fixture.h"
 #include "tests/support/answering_device.h"
 #include "tests/support/rs485_sensor_model.h"
 
 namespace {
 
 using testing_support::AnsweringDevice;
-using testing_support::ConnectionTest;
 using testing_support::VirtualSerialLine;
 using vcl::headless::MessageBoxes;
 
@@ -24,22 +23,10 @@ AnsweringDevice Answering(const std::string& reply) {
     return AnsweringDevice(19200, std::vector<std::uint8_t>(reply.begin(), reply.end()), 5);
 }
 
-struct ReceiveHoldTest : ConnectionTest {
+struct ReceiveHoldTest : testing_support::LinkTest {
     std::size_t Count(const std::string& text) const {
         std::vector<std::string> lines = LogLines();
         return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), text));
-    }
-    // A link on the line's port, connected without the identify exchange.
-    RSport& ConnectOn(const VirtualSerialLine& line) {
-        TString path = TString(u"\\\\.\\") + TString(line.ComName().c_str());
-        HANDLE handle =
-            CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        RSport* link =
-            CreateSensorLink(handle, TString(line.ComName().c_str()), TString("Virtual serial line"));
-        link->speedDetection = false;
-        SensorLink = link;
-        form.Timer1->SetInterval(100);
-        return *link;
     }
 };
 
@@ -70,7 +57,9 @@ TEST_F(ReceiveHoldTest, BoxOfACandidatesReplyHoldsScanAndCloseUntilTheReceiveCal
 TEST_F(ReceiveHoldTest, BoxOfTheConnectedLinksReplyHoldsTheTimeOutDisconnectUntilAfterIt) {
     AnsweringDevice bad = Answering(testing_support::EncodeRs485Reply(7, 0x06, {23, 1})); // values cut short
     VirtualSerialLine line(5, bad);
-    RSport& link = ConnectOn(line);
+    RSport& link = *OpenLink(line); // connected without the identify exchange
+    SensorLink = &link;
+    form.Timer1->SetInterval(100);
     bool linkedMeanwhile = false;
     vcl::headless::WhileMessageBoxUp([&] {
         vcl::headless::RunFor(3000); // the reply time-out passes while the box is up
@@ -106,21 +95,6 @@ TEST_F(ReceiveHoldTest, FailedPayloadBuildInTheReceiveTimerLeavesItRunning) {
     vcl::headless::RunFor(2000);
     EXPECT_NE(SensorLink, nullptr); // replies are still read
     EXPECT_GT(Sent(line).size(), before);
-}
-
-TEST_F(ReceiveHoldTest, FailedPayloadBuildInTheConnectionTimerLeavesItRunning) {
-    RSport& link = ConnectWaitingLink();
-    link.RequestQueue.push_back(0x32);
-    link.requestTick -= 1000; // the awaited reply is overdue: the next push sends what waits
-    form.Edit2->SetText(u"abc");
-    vcl::headless::RunFor(500);
-    ASSERT_EQ(MessageBoxes().size(), 1u);
-    EXPECT_EQ(MessageBoxes()[0].text, UnicodeString(u"'abc' is not a valid integer value."));
-    EXPECT_TRUE(form.Timer1->Enabled());
-    const std::uint32_t firstPoll = TForm1::LastPollTick;
-    link.replyTick = GetTickCount();
-    vcl::headless::RunFor(1000);
-    EXPECT_GT(TForm1::LastPollTick, firstPoll); // it polled again
 }
 
 } // namespace

@@ -21,8 +21,8 @@ std::string Dump(const std::string& bytes) {
 using Receive = LinkTest;
 
 TEST_F(Receive, EchoSeenOnceIsSkippedByCountFromThenOn) {
-    OpenLink(true);
-    Connect();
+    OpenScriptedLink(true);
+    SensorLink = link;
     device.answers = {AsBytes(ValueFrame), AsBytes(EncodeRs485Reply(0, 0x34, {0x2A, 0x00}))};
     link->PushRequest(0x34);
     Pump(200);
@@ -49,7 +49,7 @@ TEST_F(Receive, RunsThatAreNoFrameAreLoggedOnlyWhileConnected) {
         {"two stray bytes while searching", Joined({0x00, 0x01}, ValueFrame), false, "", ""},
         {"our own request only", {0x31, 0x00, 0x34, 0x1F}, true, "", "Bad message:\t31 00 34 1F "},
     };
-    OpenLink();
+    OpenScriptedLink();
     for (const Row& row : rows) {
         SensorLink = row.connected ? link : nullptr;
         Form1->Edit26->SetText(u"");
@@ -77,7 +77,7 @@ TEST_F(Receive, WholeFrameIsReadOnceItsBytesCouldHaveComeInOneBurst) {
         {19200, rs485, 105, " ---> :\t" + Dump(rs485)},
     };
     for (const auto& [baud, reply, waitMs, logged] : rows) {
-        OpenLink();
+        OpenScriptedLink();
         link->SetSpeed(baud);
         device.answers = {AsBytes(reply)};
         link->PushRequest(0x34);
@@ -96,8 +96,8 @@ TEST_F(Receive, WholeFrameIsReadOnceItsBytesCouldHaveComeInOneBurst) {
 }
 
 TEST_F(Receive, ReadTakes300BytesAndLeavesTheRestForTheNextCall) {
-    OpenLink();
-    Connect();
+    OpenScriptedLink();
+    SensorLink = link;
     device.answers = {Joined(Bytes(300, 0x55), ValueFrame)};
     link->PushRequest(0x34);
     Pump(400);
@@ -107,7 +107,7 @@ TEST_F(Receive, ReadTakes300BytesAndLeavesTheRestForTheNextCall) {
 }
 
 TEST_F(Receive, IncompleteEchoLeavesTheBytesWaiting) {
-    OpenLink();
+    OpenScriptedLink();
     device.answers = {Bytes(8, 0x31)};
     link->PushRequest(0x34);
     link->echoSkip = 12;
@@ -117,8 +117,8 @@ TEST_F(Receive, IncompleteEchoLeavesTheBytesWaiting) {
 }
 
 TEST_F(Receive, FailedReadDecodesNothing) {
-    OpenLink();
-    Connect();
+    OpenScriptedLink();
+    SensorLink = link;
     line->Unplug();
     for (int call = 0; call < 2; ++call, clock.Advance(200))
         link->OnReceive(12);
@@ -126,8 +126,8 @@ TEST_F(Receive, FailedReadDecodesNothing) {
 }
 
 TEST_F(Receive, FirmwareStartDeletesTheLinkInsideTheReceiveCall) {
-    OpenLink();
-    Connect();
+    OpenScriptedLink();
+    SensorLink = link;
     Form1->Edit11->SetText(u"77");
     device.answers = {AsBytes(EncodeRs485Reply(0, 0x3A, {0}))};
     link->PushRequest(0x3A);

@@ -12,11 +12,8 @@
 namespace sensor_model_tests {
 namespace {
 
-using testing_support::EncodeRs485Reply;
-using testing_support::EncodeRs485Request;
 using testing_support::Rs485SensorModel;
 using testing_support::Rs485SensorScript;
-using Bytes = std::vector<std::uint8_t>;
 
 // Little-endian words, for expected payloads.
 Bytes Words(std::initializer_list<std::uint16_t> words) {
@@ -63,11 +60,6 @@ Rs485SensorScript Script() {
     return script;
 }
 
-std::string Ask(Rs485SensorModel& model, int address, int command, const Bytes& payload = {},
-                std::uint32_t baud = 19200) {
-    return Answer(Feed(model, EncodeRs485Request(address, command, payload), baud));
-}
-
 TEST(Rs485SensorModel, AnswersEveryReadWithItsFields) {
     struct Row {
         const char* what;
@@ -76,7 +68,6 @@ TEST(Rs485SensorModel, AnswersEveryReadWithItsFields) {
     };
     const Bytes settings = Words({0x0201, 0x0403, 0x0605, 0x0014, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
     const Row rows[] = {
-        {"identify probe", 0, 0x33, Bytes{0x44, 0x33, 0x22, 0x11, 9}},
         {"identify at its address", 9, 0x33, Bytes{0x44, 0x33, 0x22, 0x11, 9}},
         {"release cut to 16 bytes", 9, 0x1A,
          Bytes{'Z', 'N', 'T', '-', 'D', ' ', '2', '.', '1', '4', ' ', 'e', 'x', 't', 'e', 'n'}},

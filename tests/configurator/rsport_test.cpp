@@ -11,7 +11,7 @@ using namespace testing_support;
 using Scheduler = LinkTest;
 
 TEST_F(Scheduler, DetectingLinkProbesBothSpeedsInTurn) {
-    OpenLink(false, true);
+    OpenScriptedLink(false, true);
     for (int i = 0; i < 4; ++i, clock.Advance(500))
         link->PushRequest(0x06); // replaced by the next probe
     const std::pair<Bytes, std::uint32_t> expected[] = {{{0x31, 0x00, 0x80, 0xF9}, 19200},
@@ -28,7 +28,7 @@ TEST_F(Scheduler, DetectingLinkProbesBothSpeedsInTurn) {
 }
 
 TEST_F(Scheduler, NextRequestWaitsForTheReplyTime) {
-    OpenLink();
+    OpenScriptedLink();
     for (auto [connected, waitMs] : {std::pair{false, 500u}, {true, 999u}}) {
         SensorLink = connected ? link : nullptr;
         std::size_t before = Written().size();
@@ -48,7 +48,7 @@ TEST_F(Scheduler, NextRequestWaitsForTheReplyTime) {
 }
 
 TEST_F(Scheduler, KlineDropsCodesItCannotSayOrThatDoNotFit) {
-    OpenLink();
+    OpenScriptedLink();
     link->SetSpeed(9600);
     link->RequestQueue = {0x1A, 0x35, 0x31};
     link->SendNext();
@@ -69,7 +69,7 @@ TEST_F(Scheduler, KlineDropsCodesItCannotSayOrThatDoNotFit) {
 
 TEST_F(Scheduler, FailedBuildIsDroppedByTheNextSendEvenLateInTheTickRange) {
     clock.Set(0x90000000); // a tick that is negative as a signed number
-    OpenLink();
+    OpenScriptedLink();
     Form1->Edit9->SetText(u"abc");
     EXPECT_THROW(link->PushRequest(0x30), EConvertError);
     EXPECT_TRUE(Written().empty());
@@ -79,10 +79,8 @@ TEST_F(Scheduler, FailedBuildIsDroppedByTheNextSendEvenLateInTheTickRange) {
     EXPECT_EQ(Written()[0][2], 0x31);
 }
 
-TEST_F(Scheduler, StartValuesAndReplyTimeOut) {
-    OpenLink();
-    EXPECT_EQ(link->moduleAddress, NoModuleAddress);
-    EXPECT_EQ(link->sensorNumber, 0);
+TEST_F(Scheduler, ReplyTimesOutAfter2500Ms) {
+    OpenScriptedLink();
     clock.Advance(2500);
     EXPECT_FALSE(link->ReplyTimedOut());
     clock.Advance(1);

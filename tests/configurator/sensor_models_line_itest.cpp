@@ -6,7 +6,6 @@
 #include "platform/win32/serial.h"
 #include "tests/support/device_line.h"
 #include "tests/support/kline_sensor_model.h"
-#include "tests/support/radio_module_model.h"
 #include "tests/support/rs485_sensor_model.h"
 
 namespace {
@@ -62,9 +61,6 @@ TEST(SensorModelLines, Rs485SensorAnswersAtItsBaudAndHandsOver) {
     port.SetBaud(CBR_9600);
     EXPECT_EQ(port.Ask(EncodeRs485Request(0, 0x33, {})), "");
     port.SetBaud(CBR_19200);
-    model.SetSilent(true);
-    EXPECT_EQ(port.Ask(EncodeRs485Request(0, 0x33, {})), "");
-    model.SetSilent(false);
     // The status reply, then the boot loader's announcement after the hand-over delay.
     EXPECT_EQ(port.Ask(EncodeRs485Request(5, 0x3A, {3, 2, 1, 0}), 5), EncodeRs485Reply(5, 0x3A, {0}));
     EXPECT_EQ(port.Read(4), "BLST");
@@ -81,18 +77,6 @@ TEST(SensorModelLines, KlineSensorBehindAnEchoingAdapter) {
     EXPECT_EQ(port.Ask(probe, static_cast<DWORD>(probe.size() + identity.size())), probe + identity);
     port.SetBaud(CBR_19200);
     EXPECT_EQ(port.Ask(probe), probe); // the adapter echoes at any baud; the sensor stays silent
-}
-
-TEST(SensorModelLines, RadioModuleListsItsDevices) {
-    PortMap map;
-    RadioModuleModel model({.serial = 77, .address = 3, .devices = {{.serial = 1000, .address = 4}}});
-    DeviceLine line(map, model, {.comNumber = 13});
-    ProgramPort port(line.ComName(), CBR_19200);
-    ASSERT_TRUE(port.Open());
-    EXPECT_EQ(port.Ask(EncodeRs485Request(0, 0x80, {})),
-              EncodeRs485Reply(3, 0x80, {77, 0, 0, 0, 3, 1, 0xE8, 0x03, 0, 0, 4}));
-    EXPECT_EQ(port.Ask(EncodeRs485Request(4, 0x05, {})),
-              EncodeRs485Reply(4, 0x05, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
 }
 
 } // namespace
