@@ -368,3 +368,20 @@ TEST_F(MainWindowTest, ControlsFitTheirParentsAndDoNotOverlap) {
 }
 
 } // namespace
+
+namespace {
+
+// Once the sensor's model is known, the window is cut at the settings box's left edge (widened by
+// the box for the models that have those settings): every other control stands left of that edge.
+TEST_F(MainWindowTest, SettingsBoxIsTheRightColumnSoTheNarrowedWindowHoldsEveryOtherControl) {
+    TForm1& form = CreateWindow();
+    const int edge = form.GroupBox4->Left();
+    for (int i = 0; i < form.ControlCount(); ++i) {
+        TControl* control = form.Controls(i);
+        // The engineering box keeps the window at its whole width while it is shown.
+        if (control == form.GroupBox4 || control == form.GroupBox5) continue;
+        EXPECT_LE(control->Left() + control->Width(), edge) << Utf8(control->Name());
+    }
+}
+
+} // namespace

@@ -1,38 +1,16 @@
 #include <gtest/gtest.h>
-#include <iconv.h>
 
-#include <ctime>
 #include <filesystem>
 #include <string>
 
 #include "configurator/status_record.h"
 #include "tests/configurator/main_window_fixture.h"
+#include "tests/configurator/record_text.h"
 
 namespace {
 
-// glibc's tables as the reference for the records' code page.
-std::string Cp1251(std::string utf8) {
-    iconv_t handle = iconv_open("CP1251", "UTF-8");
-    std::string out(utf8.size(), '\0');
-    char* in = utf8.data();
-    char* at = out.data();
-    std::size_t inLeft = utf8.size(), outLeft = out.size();
-    iconv(handle, &in, &inLeft, &at, &outLeft);
-    iconv_close(handle);
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
-// The real-time clock the record's stamp is read from (time() may lag it by a tick).
-std::string LocalStamp() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    std::tm local{};
-    localtime_r(&now.tv_sec, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y.%m.%d %H:%M:%S", &local);
-    return text;
-}
+using testing_support::Cp1251;
+using testing_support::LocalStamp;
 
 std::size_t Count(const std::string& text, const std::string& part) {
     std::size_t count = 0;

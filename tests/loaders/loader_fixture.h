@@ -17,6 +17,7 @@
 #include "loaders/common/loader_state.h"
 #include "platform/win32/console.h"
 #include "tests/support/boot_loader_emulator.h"
+#include "tests/support/firmware_image_file.h"
 #include "tests/support/virtual_line.h"
 
 namespace loader_tests {
@@ -24,22 +25,11 @@ namespace loader_tests {
 using testing_support::BootLoaderEmulator;
 using testing_support::BootLoaderScript;
 using testing_support::LineModel;
+using testing_support::MakeImage;
 using testing_support::VirtualClock;
 using testing_support::VirtualLine;
 
 constexpr std::uint64_t kStartMs = 1000;
-
-// An image of `blocks` blocks with `dataBytes` data bytes each, as decoded bytes.
-inline std::vector<std::uint8_t> MakeImage(int blocks, int dataBytes) {
-    std::vector<std::uint8_t> image;
-    for (int block = 0; block < blocks; ++block) {
-        image.push_back(static_cast<std::uint8_t>(dataBytes >> 8));
-        image.push_back(static_cast<std::uint8_t>(dataBytes));
-        for (int i = 0; i < dataBytes; ++i)
-            image.push_back(static_cast<std::uint8_t>(block * 31 + i * 7));
-    }
-    return image;
-}
 
 // The image as the file spells it: two hex digits a byte, 16 to a line.
 inline std::string ImageText(const std::vector<std::uint8_t>& image) {

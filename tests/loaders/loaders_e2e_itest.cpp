@@ -11,6 +11,7 @@
 
 #include "tests/loaders/loader_process.h"
 #include "tests/support/boot_loader_line.h"
+#include "tests/support/firmware_image_file.h"
 
 namespace loader_tests {
 namespace {
@@ -18,29 +19,14 @@ namespace {
 using testing_support::BootLoaderLine;
 using testing_support::BootLoaderScript;
 using testing_support::LineModel;
+using testing_support::MakeImage;
 using testing_support::PortMap;
 
 const std::string kFirmwareDir = SONDRIX_FIRMWARE_DIR;
 
-std::vector<std::uint8_t> Image(int blocks, int dataBytes) {
-    std::vector<std::uint8_t> image;
-    for (int block = 0; block < blocks; ++block) {
-        image.push_back(static_cast<std::uint8_t>(dataBytes >> 8));
-        image.push_back(static_cast<std::uint8_t>(dataBytes));
-        for (int i = 0; i < dataBytes; ++i)
-            image.push_back(static_cast<std::uint8_t>(block * 13 + i * 5 + (i >> 8)));
-    }
-    return image;
-}
-
-std::string WriteImageFile(const std::vector<std::uint8_t>& image) {
+std::string TempImageFile(const std::vector<std::uint8_t>& image) {
     auto path = std::filesystem::temp_directory_path() / ("e2e_image_" + std::to_string(getpid()) + ".enc");
-    std::ofstream file(path, std::ios::binary);
-    char digits[4];
-    for (std::size_t i = 0; i < image.size(); ++i) {
-        std::snprintf(digits, sizeof digits, "%02x", image[i]);
-        file << digits << (i % 32 == 31 ? "\r\n" : " ");
-    }
+    testing_support::WriteImageFile(image, path.string());
     return path.string();
 }
 
@@ -59,8 +45,8 @@ TEST_P(LoaderPrograms, FlashAMultiBlockImageEndToEnd) {
     script.blockAnswers = {0x11, 0x00, 0x11}; // the second block is refused once and sent again
     script.writeDelayMs = 5;
     BootLoaderLine line(map, script);
-    auto image = Image(6, 1500);
-    auto path = WriteImageFile(image);
+    auto image = MakeImage(6, 1500);
+    auto path = TempImageFile(image);
     LoaderProcess loader(kFirmwareDir + "/" + GetParam().program, {line.ComName(), path});
     ASSERT_TRUE(loader.Started());
     EXPECT_EQ(loader.Wait(30000), 0);
@@ -81,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Keys come from a pipe: f and F ask again, Esc ends the run; the program still exits with 0.
 TEST(LoaderKeys, FindAgainAndEscapeFromAPipe) {
-    auto path = WriteImageFile(Image(1, 8));
+    auto path = TempImageFile(MakeImage(1, 8));
     for (const Flash& flash :
          {Flash{"kflasher", LineModel::Kline, ""}, Flash{"rflasher", LineModel::Rs485, ""}}) {
         PortMap map;
@@ -121,7 +107,7 @@ TEST(LoaderPulledLine, SaysSoAndEndsWithoutSpinning) {
         {"rflasher discovery", "rflasher", LineModel::Rs485, false, 1, 0},
         {"rflasher wait for BLST", "rflasher", LineModel::Rs485, true, 2, 1000},
     };
-    auto path = WriteImageFile(Image(1, 8));
+    auto path = TempImageFile(MakeImage(1, 8));
     for (const Row& row : rows) {
         PortMap map;
         BootLoaderScript script;
