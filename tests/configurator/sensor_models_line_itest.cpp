@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <mutex>
+#include <vector>
+
 #include "platform/win32/files.h"
 #include "platform/win32/serial.h"
 #include "tests/support/device_line.h"
@@ -64,6 +68,32 @@ TEST(SensorModelLines, Rs485SensorAnswersAtItsBaudAndHandsOver) {
     // The status reply, then the boot loader's announcement after the hand-over delay.
     EXPECT_EQ(port.Ask(EncodeRs485Request(5, 0x3A, {3, 2, 1, 0}), 5), EncodeRs485Reply(5, 0x3A, {0}));
     EXPECT_EQ(port.Read(4), "BLST");
+}
+
+TEST(SensorModelLines, EachAnswerIsNoticedWhenItGoesOut) {
+    using Clock = std::chrono::system_clock;
+    PortMap map;
+    Rs485SensorModel model({.serial = 0x00010203, .address = 5});
+    std::mutex lock;
+    std::vector<std::size_t> sizes;
+    Clock::time_point first, last;
+    DeviceLine line(map, model, {.comNumber = 14}, [&](const TimedBytes& run, auto from, auto to) {
+        std::lock_guard guard(lock);
+        sizes.push_back(run.bytes.size());
+        first = from;
+        last = to;
+    });
+    ProgramPort port(line.ComName(), CBR_19200);
+    ASSERT_TRUE(port.Open());
+    auto asked = Clock::now();
+    std::string reply = port.Ask(EncodeRs485Request(0, 0x33, {}));
+    auto answered = Clock::now();
+    ASSERT_EQ(reply, EncodeRs485Reply(5, 0x33, {3, 2, 1, 0, 5}));
+    std::lock_guard guard(lock);
+    EXPECT_EQ(sizes, std::vector<std::size_t>{reply.size()});
+    EXPECT_LE(asked, first);
+    EXPECT_LE(first, last);
+    EXPECT_LE(first, answered);
 }
 
 TEST(SensorModelLines, KlineSensorBehindAnEchoingAdapter) {

@@ -2,8 +2,8 @@
 
 namespace testing_support {
 
-DeviceLine::DeviceLine(PortMap& map, LineDevice& device, EmulatorLine::Options options)
-    : device(device), line(map, options) {
+DeviceLine::DeviceLine(PortMap& map, LineDevice& device, EmulatorLine::Options options, SentNotice sent)
+    : device(device), sent(std::move(sent)), line(map, options) {
     sender = std::thread([this] { SendDue(); });
     Schedule(device.Opened());
     line.Start([this](EmulatorLine&, const std::string& bytes) { Heard(bytes); });
@@ -27,7 +27,7 @@ void DeviceLine::Heard(const std::string& bytes) {
     std::vector<TimedBytes> later;
     for (auto& run : runs) {
         if (run.delayMs == 0 && !run.announcement)
-            line.Send(std::string(run.bytes.begin(), run.bytes.end()));
+            SendRun(run);
         else
             later.push_back(run);
     }
@@ -59,10 +59,15 @@ void DeviceLine::SendDue() {
         TimedBytes run = next->second;
         due.erase(next);
         guard.unlock();
-        if (!run.announcement || device.Announcing())
-            line.Send(std::string(run.bytes.begin(), run.bytes.end()));
+        if (!run.announcement || device.Announcing()) SendRun(run);
         guard.lock();
     }
+}
+
+void DeviceLine::SendRun(const TimedBytes& run) {
+    auto first = std::chrono::system_clock::now();
+    bool done = line.Send(std::string(run.bytes.begin(), run.bytes.end()));
+    if (done && sent) sent(run, first, std::chrono::system_clock::now());
 }
 
 } // namespace testing_support

@@ -1,6 +1,8 @@
 // The FLTK backend: widgets for controls, FLTK time-outs for timers, FLTK's dialogs for message
 // boxes and the file chooser, and FLTK's event loop.
 
+#include <algorithm>
+#include <ctime>
 #include <map>
 #include <string>
 
@@ -24,10 +26,36 @@ std::map<TTimer*, unsigned long>& Armings() {
     return armings;
 }
 
+// The timer whose handler runs now, and when its run began (seconds on the monotonic clock).
+TTimer* firing = nullptr;
+double firingSince = 0;
+
+double MonotonicSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
+}
+
+// Seconds until the timer is due. One that asks for less than the shortest period wants every tick:
+// switched off and on again by its own handler it keeps its beat instead of drifting by the
+// handler's run time (FLTK makes up for a late start itself).
+double DelayFromNow(const TTimer& timer) {
+    double period = timer.EffectiveInterval() / 1000.0;
+    if (&timer != firing || timer.Interval() >= timer.EffectiveInterval()) return period;
+    return std::max(0.0, period - (MonotonicSeconds() - firingSince));
+}
+
 void TimerExpired(void* data) {
     auto* timer = static_cast<TTimer*>(data);
     unsigned long arming = Armings()[timer];
+    // A handler may pump messages, so timers fire inside one another.
+    TTimer* outer = firing;
+    double outerSince = firingSince;
+    firing = timer;
+    firingSince = MonotonicSeconds();
     timer->Fire();
+    firing = outer;
+    firingSince = outerSince;
     auto found = Armings().find(timer);
     if (found == Armings().end() || found->second != arming || !timer->Running()) return;
     Fl::repeat_timeout(timer->EffectiveInterval() / 1000.0, TimerExpired, timer);
@@ -57,7 +85,7 @@ std::unique_ptr<ControlPeer> CreatePeer(TControl& control) {
 void TimerChanged(TTimer& timer) {
     Fl::remove_timeout(TimerExpired, &timer);
     ++Armings()[&timer];
-    if (timer.Running()) Fl::add_timeout(timer.EffectiveInterval() / 1000.0, TimerExpired, &timer);
+    if (timer.Running()) Fl::add_timeout(DelayFromNow(timer), TimerExpired, &timer);
 }
 
 void TimerDestroyed(TTimer& timer) {

@@ -16,7 +16,7 @@ class FormPeer : public WidgetPeer {
   protected:
     void UpdateContent() override;
     // Placed and sized by UpdateContent instead: a window stands on the screen.
-    void Place() override {}
+    bool Place() override { return false; }
 
   private:
     bool placed = false;

@@ -1,6 +1,9 @@
 #include "platform/vcl/fltk/peers.h"
 
+#include <algorithm>
+
 #include <FL/Fl.H>
+#include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 
 #include "platform/vcl/fltk/fonts.h"
@@ -59,19 +62,38 @@ WidgetPeer::~WidgetPeer() {
     delete widget;
 }
 
-void WidgetPeer::Place() {
+bool WidgetPeer::Place() {
     int x = control.Left(), y = control.Top();
     for (TWinControl* p = control.Parent(); p && p->Parent(); p = p->Parent()) {
         x += p->Left();
         y += p->Top();
     }
-    if (x != widget->x() || y != widget->y() || control.Width() != widget->w() ||
-        control.Height() != widget->h())
-        widget->resize(x, y, control.Width(), control.Height());
+    if (x == widget->x() && y == widget->y() && control.Width() == widget->w() &&
+        control.Height() == widget->h())
+        return false;
+    widget->resize(x, y, control.Width(), control.Height());
+    return true;
+}
+
+void WidgetPeer::RedrawArea() {
+    // A hidden widget shows nothing; hiding it has had its place repainted already.
+    if (!widget->visible_r()) return;
+    Fl_Window* window = widget->window();
+    if (!window) {
+        widget->redraw();
+        return;
+    }
+    // A label may reach beyond its widget on either side, depending on its alignment.
+    int labelWidth = 0, labelHeight = 0;
+    widget->measure_label(labelWidth, labelHeight);
+    int overX = std::max(0, labelWidth - widget->w()) + 1;
+    int overY = std::max(0, labelHeight - widget->h()) + 1;
+    window->damage(FL_DAMAGE_ALL, widget->x() - overX, widget->y() - overY, widget->w() + 2 * overX,
+                   widget->h() + 2 * overY);
 }
 
 void WidgetPeer::Update() {
-    Place();
+    bool moved = Place();
     label = LabelText(control.Caption());
     widget->labelfont(FontFace(control.Font()));
     widget->labelsize(FontSize(control.Font()));
@@ -89,9 +111,12 @@ void WidgetPeer::Update() {
     // A moved container moves its children with it; put them back where the model has them.
     if (auto* container = dynamic_cast<TWinControl*>(&control))
         for (int i = 0; i < container->ControlCount(); ++i)
-            if (auto* child = dynamic_cast<WidgetPeer*>(container->Controls(i)->Peer())) child->Place();
-    if (widget->window()) widget->window()->redraw();
-    widget->redraw();
+            if (auto* child = dynamic_cast<WidgetPeer*>(container->Controls(i)->Peer()))
+                moved = child->Place() || moved;
+    // Only what changed is drawn again, the parents' background under it included (a label has no
+    // box of its own); a move leaves its old place to repaint as well.
+    if (moved && widget->window()) widget->window()->redraw();
+    RedrawArea();
 }
 
 void WidgetPeer::Repaint() {

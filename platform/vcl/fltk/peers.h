@@ -35,8 +35,11 @@ class WidgetPeer : public ControlPeer {
   protected:
     // What differs by class: text, value, items, colours.
     virtual void UpdateContent() {}
-    // Puts the widget where the model has the control, in window coordinates.
-    virtual void Place();
+    // Puts the widget where the model has the control, in window coordinates; true when it moved
+    // or changed its size.
+    virtual bool Place();
+    // Marks the widget's area of its window, its label included, to be drawn again.
+    void RedrawArea();
 
     TControl& control;
     Fl_Widget* widget;

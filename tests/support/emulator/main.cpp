@@ -7,7 +7,12 @@
 //
 //   sensor_emulator [--com N] [--echo] [--pace] [--description TEXT]
 //                   [--model rs485|kline|radio] [--kind 0|1|2] [--mark TEXT] [--silent-after SECONDS]
+//                   [--stamps] [--wander]
 //
+// --wander moves the readings a little before every request, as a real tank's level and sensor's
+// frequency do, so that every poll has new values to show.
+// --stamps shows when the first and the last byte of each answer went out, in the local time and
+// format of the configurator's log (with microseconds), so that its reaction can be timed.
 // SIGUSR1 makes a model fall silent, and the next one makes it answer again.
 
 #include <cerrno>
@@ -15,6 +20,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <pthread.h>
@@ -68,6 +75,8 @@ struct ProgramOptions {
     int kind = 0;
     std::string mark = " ";
     int silentAfterSeconds = -1;
+    bool stamps = false;
+    bool wander = false;
 };
 
 bool ParseModelArgument(const std::string& word, const char* value, ProgramOptions& options) {
@@ -98,6 +107,10 @@ bool ParseArguments(int argc, char** argv, ProgramOptions& options) {
             options.line.echo = true;
         } else if (word == "--pace") {
             options.line.pace = true;
+        } else if (word == "--stamps") {
+            options.stamps = true;
+        } else if (word == "--wander") {
+            options.wander = true;
         } else if (word == "--com" && hasValue) {
             options.line.comNumber = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
             if (options.line.comNumber < 1 || options.line.comNumber > 99) return false;
@@ -126,15 +139,31 @@ void ShowFrames(RequestDecoder& decoder, const std::string& bytes) {
     std::fflush(stdout);
 }
 
+// "YYYY.MM.DD hh:mm:ss.uuuuuu" in local time: the log's stamp with microseconds.
+std::string LogStamp(std::chrono::system_clock::time_point when) {
+    auto us = std::chrono::duration_cast<std::chrono::microseconds>(when.time_since_epoch()).count();
+    time_t seconds = static_cast<time_t>(us / 1000000);
+    tm local{};
+    localtime_r(&seconds, &local);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d.%02d.%02d %02d:%02d:%02d.%06lld", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<long long>(us % 1000000));
+    return text;
+}
+
 // Shows what the model hears and says, and when it goes into its boot loader and back.
 class ShownModel : public LineDevice {
   public:
-    explicit ShownModel(SensorModel& model) : model(model) {}
+    // `wander`, when given, changes the readings with the number of each run of bytes heard.
+    ShownModel(SensorModel& model, std::function<void(unsigned)> wander)
+        : model(model), wander(std::move(wander)) {}
 
     std::vector<TimedBytes> Received(const std::uint8_t* bytes, std::size_t count,
                                      std::uint32_t baud) override {
         std::lock_guard guard(lock);
         bool wasInLoader = model.InBootLoader();
+        if (wander) wander(++heard);
         auto runs = model.Received(bytes, count, baud);
         auto requests = model.Requests();
         for (; shown < requests.size(); ++shown)
@@ -146,6 +175,15 @@ class ShownModel : public LineDevice {
         return runs;
     }
     bool Announcing() const override { return model.Announcing(); }
+
+    void ShowSent(const TimedBytes& run, std::chrono::system_clock::time_point first,
+                  std::chrono::system_clock::time_point last) {
+        if (run.announcement) return;
+        std::lock_guard guard(lock);
+        std::printf("  sent %zu bytes: first %s, last %s\n", run.bytes.size(), LogStamp(first).c_str(),
+                    LogStamp(last).c_str());
+        std::fflush(stdout);
+    }
 
   private:
     void ShowAnswers(const std::vector<TimedBytes>& runs) {
@@ -163,6 +201,8 @@ class ShownModel : public LineDevice {
     }
 
     SensorModel& model;
+    std::function<void(unsigned)> wander;
+    unsigned heard = 0;
     std::mutex lock;
     std::size_t shown = 0;
     const BootLoaderEmulator* loaderShown = nullptr;
@@ -188,6 +228,35 @@ std::unique_ptr<SensorModel> MakeModel(const ProgramOptions& options) {
     std::printf("RS-485 sensor %u at address %u, 19200 baud, kind %u, release %s\n", script.serial,
                 script.address, script.kind, script.release.c_str());
     return std::make_unique<Rs485SensorModel>(script);
+}
+
+// The reading at a step of its wander: within `spread` either side of `base`, a new value each step.
+template <class T> T Wander(T base, int spread, unsigned step) {
+    return static_cast<T>(base + static_cast<int>(step * 7u % (2u * spread + 1u)) - spread);
+}
+
+std::function<void(unsigned)> ReadingsWander(SensorModel& model) {
+    if (auto* rs485 = dynamic_cast<Rs485SensorModel*>(&model)) {
+        return [rs485, start = rs485->State().readings](unsigned step) {
+            Rs485Readings now = start;
+            now.level = Wander(start.level, 20, step);
+            now.filtered = Wander(start.filtered, 20, step);
+            now.current = Wander(start.current, 20, step + 1);
+            now.frequency = Wander(start.frequency, 50, step);
+            rs485->SetReadings(now);
+        };
+    }
+    if (auto* kline = dynamic_cast<KlineSensorModel*>(&model)) {
+        return [kline, start = kline->State().readings](unsigned step) {
+            KlineReadings now = start;
+            now.filtered = Wander(start.filtered, 20, step);
+            now.current = Wander(start.current, 20, step + 1);
+            now.normalised = Wander(start.normalised, 20, step);
+            now.frequency = Wander(start.frequency, 50, step);
+            kline->SetReadings(now);
+        };
+    }
+    return nullptr;
 }
 
 void ShowSilence(const SensorModel& model) {
@@ -243,7 +312,8 @@ int main(int argc, char** argv) {
         std::fprintf(
             stderr,
             "usage: %s [--com N] [--echo] [--pace] [--description TEXT]\n"
-            "          [--model rs485|kline|radio] [--kind 0|1|2] [--mark TEXT] [--silent-after SECONDS]\n",
+            "          [--model rs485|kline|radio] [--kind 0|1|2] [--mark TEXT] [--silent-after SECONDS]\n"
+            "          [--stamps] [--wander]\n",
             argv[0]);
         return 2;
     }
@@ -253,8 +323,11 @@ int main(int argc, char** argv) {
     PortMap map;
     if (options.model.empty()) return ShowFramesOnly(map, options.line);
     auto model = MakeModel(options);
-    ShownModel shown(*model);
-    DeviceLine device(map, shown, options.line);
+    ShownModel shown(*model, options.wander ? ReadingsWander(*model) : nullptr);
+    DeviceLine::SentNotice sent;
+    if (options.stamps)
+        sent = [&shown](const TimedBytes& run, auto first, auto last) { shown.ShowSent(run, first, last); };
+    DeviceLine device(map, shown, options.line, sent);
     ShowPort(device.Line(), map);
     if (options.line.echo) std::printf("The adapter echoes every byte.\n");
     Serve(*model, options.silentAfterSeconds);
