@@ -64,7 +64,6 @@ TEST(SensorModels, Rs485SensorAnswersOnlyItsOwnRequestsAndKeepsWhatItIsWritten) 
                             .password = {'p', 'a', 's', 's', 0, 0, 0, 0}});
     const std::string probe = Request(0, 0x33);
     const std::string identity = Reply(9, 0x33, PayloadWriter().U32(0x11223344).U8(9).Bytes());
-    const SensorCounters counters;
     const std::vector<std::uint8_t> extended =
         PayloadWriter().U16(801).U16(901).U16(1001).U16(0x21).Text("\x15\x16", 22).Bytes();
     const std::vector<std::uint8_t> password{'n', 'e', 'w', 0xC0, 0, 0, 0, 0};
@@ -80,15 +79,8 @@ TEST(SensorModels, Rs485SensorAnswersOnlyItsOwnRequestsAndKeepsWhatItIsWritten) 
             {"release cut to 16 bytes", Request(9, 0x1A), Reply(9, 0x1A, Bytes("ZNT-D 2.14 exten"))},
             {"release suffix with its NUL", Request(9, 0x1B), Reply(9, 0x1B, {'b', '7', 0})},
             {"address", Request(9, 0x04), Reply(9, 0x04, {9})},
-            {"counters", Request(9, 0x47),
-             Reply(9, 0x47,
-                   PayloadWriter()
-                       .U32(counters.workingMinutes)
-                       .U32(counters.powerUps)
-                       .U16(counters.watchdogResets)
-                       .U16(counters.eepromRestores)
-                       .U16(counters.powerOverloads)
-                       .Bytes())},
+            {"counters: 125430 minutes, 318 power-ups, 2, 1, 0", Request(9, 0x47),
+             Reply(9, 0x47, {0xF6, 0xE9, 1, 0, 0x3E, 1, 0, 0, 2, 0, 1, 0, 0, 0})},
             {"another sensor's address", Request(8, 0x06), ""},
             {"a read at address 0 that is no identify", Request(0, 0x06), ""},
             {"the radio module's probe", Request(0, 0x80), ""},
