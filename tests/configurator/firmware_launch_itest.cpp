@@ -90,7 +90,8 @@ struct FirmwareLaunchTest : testing_support::LinkTest {
     }
 };
 
-TEST_F(FirmwareLaunchTest, ButtonReleasesThePortRunsTheModelsLoaderAndScansAgain) {
+// The real loaders switch a sensor themselves, so only here does it show that the button asks too.
+TEST_F(FirmwareLaunchTest, ButtonAsksThePlainModelToSwitchThenReleasesThePortAndRunsItsLoader) {
     testing_support::Rs485SensorModel sensor;
     VirtualSerialLine line(3, sensor);
     PlaceLoader("rflasher");
@@ -102,15 +103,10 @@ TEST_F(FirmwareLaunchTest, ButtonReleasesThePortRunsTheModelsLoaderAndScansAgain
     form.ComboBox4->Hide();
     ClickFirmware();
     ExpectLaunched("FIRMWARE\\rflasher.exe COM3 \"" + std::string(Image) + "\"");
-    EXPECT_EQ(LoaderArguments(), (std::vector<std::string>{"rflasher", "COM3", Image}));
     bool bootRequested = false;
     for (const auto& request : Sent(line))
         bootRequested |= request.frame.command == 0x3A;
     EXPECT_TRUE(bootRequested);
-    // Scanning resumes; the sensor stays in its boot loader, since this loader wrote nothing.
-    vcl::headless::RunFor(600);
-    EXPECT_LT(FindLine("ScanForPorts", FindLine("sleep done")), LogLines().size());
-    EXPECT_EQ(CandidatePorts->count(TString("COM3")), 1u);
 }
 
 TEST_F(FirmwareLaunchTest, CloseDuringTheButtonsLoaderRunFollowsItsEnd) {

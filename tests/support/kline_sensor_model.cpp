@@ -47,13 +47,7 @@ std::optional<std::vector<long>> Numbers(std::string_view text) {
 
 } // namespace
 
-KlineSensorModel::KlineSensorModel(KlineSensorScript script)
-    : SensorModel(9600, script.timing), script(std::move(script)) {}
-
-KlineSensorScript KlineSensorModel::State() const {
-    std::lock_guard guard(lock);
-    return script;
-}
+KlineSensorModel::KlineSensorModel(KlineSensorScript script) : SensorModel(9600), script(std::move(script)) {}
 
 void KlineSensorModel::SetReadings(const KlineReadings& readings) {
     std::lock_guard guard(lock);
@@ -117,7 +111,7 @@ std::optional<std::vector<long>> KlineSensorModel::Values(char letter, const std
         return std::vector<long>{Write(letter, rest)};
     case 'T':
         if (rest != " BOOT") return std::nullopt;
-        return std::vector<long>{Status(letter)};
+        return std::vector<long>{0};
     default:
         return std::nullopt;
     }
@@ -138,17 +132,10 @@ std::vector<long> KlineSensorModel::Settings(char letter) const {
     return values;
 }
 
-std::uint8_t KlineSensorModel::Status(char letter) const {
-    auto scripted = script.statuses.find(letter);
-    return scripted == script.statuses.end() ? 0 : scripted->second;
-}
-
 // A write the sensor cannot read is refused with status 1.
 std::uint8_t KlineSensorModel::Write(char letter, const std::string& rest) {
-    std::uint8_t status = Status(letter);
     auto numbers = Numbers(rest);
-    if (status == 0 && !(numbers && Store(letter, *numbers))) status = 1;
-    return status;
+    return numbers && Store(letter, *numbers) ? 0 : 1;
 }
 
 bool KlineSensorModel::Store(char letter, const std::vector<long>& numbers) {

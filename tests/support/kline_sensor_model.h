@@ -4,7 +4,6 @@
 // release, and answers every other request only when it carries its sensor number. Its boot request
 // " BOOT" hands over to a K-line boot loader; kflasher's own switch request reaches it too.
 
-#include <map>
 #include <optional>
 #include <string>
 
@@ -33,16 +32,11 @@ struct KlineSensorScript {
     SensorPassword password{'1', '2', '3', '4', '5', '6', 0, 0};
     SensorCounters counters;
     int address = 1;
-    // A command's status by its letter ('C', 'W', 'S', 'T') where it is not 0.
-    std::map<char, std::uint8_t> statuses;
-    SensorTiming timing;
 };
 
 class KlineSensorModel : public SensorModel {
   public:
     explicit KlineSensorModel(KlineSensorScript script = {});
-    // The script as it stands now, with what the program's writes changed in it.
-    KlineSensorScript State() const;
     void SetReadings(const KlineReadings& readings);
 
   private:
@@ -50,7 +44,6 @@ class KlineSensorModel : public SensorModel {
     std::string IdentifyText() const;
     std::optional<std::vector<long>> Values(char letter, const std::string& rest);
     std::vector<long> Settings(char letter) const;
-    std::uint8_t Status(char letter) const;
     std::uint8_t Write(char letter, const std::string& rest);
     bool Store(char letter, const std::vector<long>& numbers);
     BootLoaderScript BootScript() const;

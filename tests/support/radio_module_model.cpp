@@ -17,7 +17,7 @@ constexpr std::uint8_t AddModeOn = 5;
 } // namespace
 
 RadioModuleModel::RadioModuleModel(RadioModuleScript script)
-    : SensorModel(19200, script.timing), script(std::move(script)) {}
+    : SensorModel(19200), script(std::move(script)) {}
 
 std::vector<RadioDeviceScript> RadioModuleModel::Devices() const {
     std::lock_guard guard(lock);

@@ -43,7 +43,6 @@ struct RadioModuleScript {
     // Joins this long after the add mode went on (a serial above 2^31 on purpose).
     std::optional<RadioDeviceScript> newDevice = RadioDeviceScript{.serial = 3000000001u, .address = 0x33};
     std::uint32_t joinAfterMs = 4000;
-    SensorTiming timing;
 };
 
 class RadioModuleModel : public SensorModel {

@@ -13,12 +13,7 @@ constexpr int TubeCalibration = 0x30;
 } // namespace
 
 Rs485SensorModel::Rs485SensorModel(Rs485SensorScript script)
-    : SensorModel(19200, script.timing), script(std::move(script)) {}
-
-Rs485SensorScript Rs485SensorModel::State() const {
-    std::lock_guard guard(lock);
-    return script;
-}
+    : SensorModel(19200), script(std::move(script)) {}
 
 void Rs485SensorModel::SetReadings(const Rs485Readings& readings) {
     std::lock_guard guard(lock);
@@ -114,11 +109,7 @@ std::optional<std::uint8_t> Rs485SensorModel::Command(const SensorFrame& request
         return std::nullopt;
     }
     if (!request.payload.empty()) RecordWrite(request.command, request.payload);
-    auto scripted = script.statuses.find(request.command);
-    std::uint8_t status = scripted == script.statuses.end() ? 0 : scripted->second;
-    bool done = status == 0 || (request.command == TubeCalibration && status == 2);
-    if (done && !Store(request)) status = 1;
-    return status;
+    return Store(request) ? 0 : 1;
 }
 
 // False refuses the request: a boot request for another serial number.

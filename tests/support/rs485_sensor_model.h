@@ -4,7 +4,6 @@
 // password and counters, stores what the writes carry, answers commands with a status byte, and
 // hands over to its boot loader on the boot request.
 
-#include <map>
 #include <optional>
 #include <string>
 
@@ -33,16 +32,11 @@ struct Rs485SensorScript {
     SensorSettings settings;
     SensorPassword password{'1', '2', '3', '4', '5', '6', 0, 0};
     SensorCounters counters;
-    // A command's status byte where it is not 0: a failed command, or 2 for a tube calibration.
-    std::map<int, std::uint8_t> statuses;
-    SensorTiming timing;
 };
 
 class Rs485SensorModel : public SensorModel {
   public:
     explicit Rs485SensorModel(Rs485SensorScript script = {});
-    // The script as it stands now, with what the program's writes changed in it.
-    Rs485SensorScript State() const;
     void SetReadings(const Rs485Readings& readings);
 
   private:

@@ -36,8 +36,7 @@ int Rs485RequestPayloadLength(int command) {
     }
 }
 
-SensorModel::SensorModel(std::uint32_t baud, SensorTiming timing)
-    : timing(timing), baud(baud), decoder(NewDecoder()) {}
+SensorModel::SensorModel(std::uint32_t baud) : baud(baud), decoder(NewDecoder()) {}
 
 std::vector<TimedBytes> SensorModel::Received(const std::uint8_t* bytes, std::size_t count,
                                               std::uint32_t lineBaud) {

@@ -51,7 +51,7 @@ class SensorModel : public LineDevice {
     const BootLoaderEmulator* BootLoader() const;
 
   protected:
-    SensorModel(std::uint32_t baud, SensorTiming timing);
+    explicit SensorModel(std::uint32_t baud);
     // One request, called with `lock` held; answers go to `out`.
     virtual void Answer(const SensorFrame& request, std::vector<TimedBytes>& out) = 0;
 
@@ -64,7 +64,7 @@ class SensorModel : public LineDevice {
     void PassToBootLoader(BootLoaderScript script, const std::string& request, std::vector<TimedBytes>& out);
 
     mutable std::mutex lock;
-    const SensorTiming timing;
+    const SensorTiming timing{};
 
   private:
     std::vector<TimedBytes> ToBootLoader(const std::uint8_t* bytes, std::size_t count);
