@@ -235,9 +235,10 @@ template <class T> T Wander(T base, int spread, unsigned step) {
     return static_cast<T>(base + static_cast<int>(step * 7u % (2u * spread + 1u)) - spread);
 }
 
+// Moves the readings the models start with (their scripts' own) a step at a time.
 std::function<void(unsigned)> ReadingsWander(SensorModel& model) {
     if (auto* rs485 = dynamic_cast<Rs485SensorModel*>(&model)) {
-        return [rs485, start = rs485->State().readings](unsigned step) {
+        return [rs485, start = Rs485SensorScript{}.readings](unsigned step) {
             Rs485Readings now = start;
             now.level = Wander(start.level, 20, step);
             now.filtered = Wander(start.filtered, 20, step);
@@ -247,7 +248,7 @@ std::function<void(unsigned)> ReadingsWander(SensorModel& model) {
         };
     }
     if (auto* kline = dynamic_cast<KlineSensorModel*>(&model)) {
-        return [kline, start = kline->State().readings](unsigned step) {
+        return [kline, start = KlineSensorScript{}.readings](unsigned step) {
             KlineReadings now = start;
             now.filtered = Wander(start.filtered, 20, step);
             now.current = Wander(start.current, 20, step + 1);
