@@ -12,8 +12,9 @@ namespace {
 constexpr std::uint16_t AgeInMinutes = 0x8000;
 
 // A sensing element of the three-sensor layout reports tenths of a kelvin; 0 means no reading.
+// The offset comes after the product is a double, so 2730 tenths are exactly 0 degrees.
 double Celsius(std::uint16_t raw) {
-    return raw == 0 ? 0 : ScaledValue(raw, 0.1, -273);
+    return raw == 0 ? 0 : ScaledValue(raw, 0.1) - 273;
 }
 
 UnicodeString ReadingText(std::uint16_t raw, bool singleLayout) {

@@ -129,8 +129,8 @@ void ShowSigned(TControl* control, std::int32_t value) {
     control->SetText(UnicodeString().sprintf("%i", value));
 }
 
-double ScaledValue(double value, long double factor, long double offset) {
-    return static_cast<double>(static_cast<long double>(value) * factor + offset);
+double ScaledValue(double value, long double factor) {
+    return static_cast<double>(static_cast<long double>(value) * factor);
 }
 
 void FitWindowToSettings() {

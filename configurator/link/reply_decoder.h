@@ -43,7 +43,7 @@ void ShowWord(TControl* control, std::uint16_t value);
 void ShowSigned(TControl* control, std::int32_t value);
 
 // value x factor formed in extended precision and rounded to double once, as shown values are.
-double ScaledValue(double value, long double factor, long double offset = 0);
+double ScaledValue(double value, long double factor);
 
 // Unless the engineering box is open, the window ends at the settings box, or just after it
 // while that box is shown.

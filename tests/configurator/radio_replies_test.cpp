@@ -76,6 +76,12 @@ TEST_F(RadioReplies, DeviceValuesInBothLayouts) {
           {u"Edit7", "-74"},
           {u"Edit6", "10,1"},
           {u"Edit5", "2,5"}}},
+        // 273.0 exactly: the product is rounded before the offset, so no 1e-14 is left over.
+        {"three sensors at 0 and 1 degrees",
+         0x86,
+         {0, 0, 0x00, 0x00, 0xAA, 0x0A, 0xB4, 0x0A, 0x00, 0x00, 0x00, 0xAA, 0x0A, 0x00, 0x00},
+         layout(u"Сенсор 3"),
+         {{u"Edit26", "0"}, {u"Edit25", "1"}, {u"Edit6", "0"}}},
     };
     for (const ReplyRow& row : rows)
         Check(row);
