@@ -70,6 +70,12 @@ void DecodeCounters(ByteCursor& cursor) {
     ShowWord(Form1->Edit39, ReadWord(cursor));
 }
 
+// By kind, not by the controls shown: an unknown kind shows the output choice yet has only the
+// plain settings.
+RequestCode SettingsReadCodeOfKind(int kind) {
+    return kind == 2 ? 0x43 : kind == 1 ? 0x3E : 0x31;
+}
+
 // The model's kind: 0 a plain sensor, 1 a controller, 2 a controller with NFC password and
 // counters. A plain sensor behind a radio module has three sensing elements instead of one.
 void ApplyModelKind(int kind) {
@@ -87,7 +93,7 @@ void ApplyModelKind(int kind) {
     Form1->Panel2->SetVisible(kind == 2);
     FitWindowToSettings();
     if (!SensorLink) return;
-    if (!Form1->GroupBox1->Visible()) SensorLink->PushRequest(SettingsReadCode());
+    if (!Form1->GroupBox1->Visible()) SensorLink->PushRequest(SettingsReadCodeOfKind(kind));
     if (kind == 2) {
         SensorLink->PushRequest(0x45);
         SensorLink->PushRequest(0x47);

@@ -111,7 +111,10 @@ TEST_F(Rs485Replies, ModelKindSwitchesTheLayoutAndReadsItsSettings) {
                         {0, true, true, {}},
                         {1, false, false, {0x3E}},
                         {2, false, false, {0x43, 0x45, 0x47}},
-                        {2, true, false, {0x45, 0x47}}};
+                        {2, true, false, {0x45, 0x47}},
+                        // An unknown kind shows the controller's choice but reads the plain settings.
+                        {3, false, false, {0x31}},
+                        {255, false, false, {0x31}}};
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message()
                      << "kind " << row.kind << (row.radio ? " behind a radio module" : ""));
