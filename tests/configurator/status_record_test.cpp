@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
 
 #include "configurator/status_record.h"
 #include "tests/configurator/main_window_fixture.h"
@@ -18,6 +20,26 @@ std::size_t Count(const std::string& text, const std::string& part) {
         ++count;
     return count;
 }
+
+// Files may grow to `bytes` and no further, as on a disk that fills up there: a write stops
+// part-way and the next fails (EFBIG instead of the signal).
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) : handler(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit limit = saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+    }
+
+  private:
+    rlimit saved{};
+    void (*handler)(int);
+};
 
 struct StatusRecordTest : testing_support::MainWindowTest {
     TForm1& form = CreateWindow();
@@ -40,6 +62,7 @@ TEST_F(StatusRecordTest, EachNewStateAppendsOneRecordInCodePage1251WithCrLf) {
     std::filesystem::create_directory("ZNTK");
     struct Row {
         const char16_t* serial;
+        const char16_t* release;
         bool blocking, pullUp;
         int scale;
         const char16_t* state;
@@ -47,20 +70,24 @@ TEST_F(StatusRecordTest, EachNewStateAppendsOneRecordInCodePage1251WithCrLf) {
         const char* body;
     };
     const Row rows[] = {
-        {u"12345", true, false, 1, u"Калибровка пустого бака", "ZNTK/12345.zntk",
+        {u"12345", u"2.1 №7", true, false, 1, u"Калибровка пустого бака", "ZNTK/12345.zntk",
          "Version = 2.1 №7\r\nСостояние: Калибровка пустого бака\r\nКорпус: 100\r\nТрубка: 2000\r\n"
          "Топливо: 3000\r\nБлокировка: 1\r\nПодтяжка: 0\r\n\r\nШкала: 1\r\n\r\n"},
-        {u"", false, true, -1, u"Ёмкость", "ZNTK/.zntk",
+        {u"", u"2.1 №7", false, true, -1, u"Ёмкость", "ZNTK/.zntk",
          "Version = 2.1 №7\r\nСостояние: Ёмкость\r\nКорпус: 100\r\nТрубка: 2000\r\nТопливо: 3000\r\n"
          "Блокировка: 0\r\nПодтяжка: 1\r\n\r\nШкала: -1\r\n\r\n"},
+        // A line feed inside a field ends its line as every other one does.
+        {u"13", u"2.2\nб", false, false, 0, u"вода", "ZNTK/13.zntk",
+         "Version = 2.2\r\nб\r\nСостояние: вода\r\nКорпус: 100\r\nТрубка: 2000\r\nТопливо: 3000\r\n"
+         "Блокировка: 0\r\nПодтяжка: 0\r\n\r\nШкала: 0\r\n\r\n"},
     };
-    form.Edit12->SetText(u"2.1 №7");
     form.Edit2->SetText(u"100");
     form.Edit3->SetText(u"2000");
     form.Edit4->SetText(u"3000");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);
         form.Edit11->SetText(row.serial);
+        form.Edit12->SetText(row.release);
         form.CheckBox1->SetChecked(row.blocking);
         form.CheckBox2->SetChecked(row.pullUp);
         form.ComboBox2->SetItemIndex(row.scale);
@@ -93,6 +120,23 @@ TEST_F(StatusRecordTest, FileThatDoesNotOpenGetsNoRecordButTheStateIsShownAndLog
     EXPECT_FALSE(std::filesystem::exists("ZNTK"));
     EXPECT_EQ(form.Label15->Caption(), UnicodeString(u"измерение"));
     EXPECT_EQ(Count(folder.Read("log.txt"), Cp1251("SetStatus:\tизмерение")), 1u);
+}
+
+TEST_F(StatusRecordTest, RecordThatDoesNotFitLeavesTheFileAsItWasAndIsLogged) {
+    std::filesystem::create_directory("ZNTK");
+    form.Edit11->SetText(u"88");
+    // Far longer than the log, which must still take its lines.
+    const std::string earlier(65536, 'x');
+    folder.Write("ZNTK/88.zntk", earlier);
+    {
+        FileSizeLimit full(earlier.size() + 40);
+        SetStatus(u"вода");
+    }
+    std::string kept = folder.Read("ZNTK/88.zntk");
+    EXPECT_TRUE(kept == earlier) << kept.size() << " bytes, " << earlier.size() << " before";
+    std::string log = folder.Read("log.txt");
+    EXPECT_EQ(Count(log, "Status record not written:\tZNTK/88.zntk"), 1u);
+    EXPECT_EQ(Count(log, Cp1251("SetStatus:\tвода")), 1u);
 }
 
 } // namespace
