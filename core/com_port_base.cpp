@@ -1,6 +1,7 @@
 #include "core/com_port_base.h"
 
 #include "platform/win32/handles.h"
+#include "platform/win32/last_error.h"
 #include "platform/win32/serial.h"
 
 ComPortBase::ComPortBase(HANDLE handle, const TString& portName, const TString& friendlyName,
@@ -34,6 +35,12 @@ void ComPortBase::CheckInput() {
     COMSTAT status{};
     if (ClearCommError(handle, &errors, &status) && status.cbInQue != 0)
         OnReceive(static_cast<std::int32_t>(status.cbInQue));
+}
+
+bool ComPortBase::DeviceGone() const {
+    DWORD errors = 0;
+    COMSTAT status{};
+    return !ClearCommError(handle, &errors, &status) && GetLastError() == ERROR_DEVICE_NOT_CONNECTED;
 }
 
 void ComPortBase::SetSpeed(std::int32_t newBaud) {

@@ -21,6 +21,8 @@ class ComPortBase {
 
     // Asks the driver for the input queue count without blocking.
     void CheckInput();
+    // The device under the open handle went away (adapter pulled): the handle is dead for good.
+    bool DeviceGone() const;
     // Stores and logs the new baud even when the line refuses it.
     void SetSpeed(std::int32_t newBaud);
 

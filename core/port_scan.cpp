@@ -33,7 +33,9 @@ void AddPort(PortTable& table, const PortFactory& factory, const TString& friend
     TString key = friendlyName.Between(u'(', u')');
     auto found = table.find(key);
     if (found != table.end()) {
-        found->second->present = true;
+        // A dead handle stays unmarked and is closed, so the next scan opens the adapter plugged
+        // in again under this name.
+        found->second->present = !found->second->DeviceGone();
         return;
     }
     HANDLE handle = OpenComPort(key);

@@ -24,7 +24,7 @@ using PortFactory =
 // "\\.\" + name, read and write, not shared; INVALID_HANDLE_VALUE when it does not open.
 HANDLE OpenComPort(const TString& name);
 // Opens and adds the port named between the friendly name's first parentheses, or marks the
-// table's port of that name present.
+// table's port of that name present unless its device has gone.
 void AddPort(PortTable& table, const PortFactory& factory, const TString& friendlyName);
 // Friendly names of the present COM ports in enumeration order, without parallel ("LPT") and
 // Bluetooth ports.

@@ -135,4 +135,24 @@ TEST(ComPortBaseOnVirtualLine, UnpluggedLineHangsUpAndLeavesTheScan) {
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
+TEST(ComPortBaseOnVirtualLine, PortChosenByNameIsOpenedAgainWhenItsAdapterComesBack) {
+    Bench bench;
+    const TString selection(u"Test sensor (COM27)");
+    ScanForPorts(bench.table, bench.factory, selection);
+    ASSERT_EQ(bench.table.size(), 1u);
+    bench.line.Unplug();
+    VirtualSerialLine replugged{27, bench.sensor};
+
+    // The next scan closes the dead handle, the one after opens the adapter under its name.
+    ScanForPorts(bench.table, bench.factory, selection);
+    EXPECT_TRUE(bench.table.empty());
+    ScanForPorts(bench.table, bench.factory, selection);
+    ASSERT_EQ(bench.table.size(), 1u);
+    auto* port = static_cast<RecordingComPort*>(bench.table.begin()->second);
+    bench.SendRequest(*port);
+    bench.clock.Advance(50);
+    port->CheckInput();
+    EXPECT_EQ(port->bytes, std::string(Reply.begin(), Reply.end()));
+}
+
 } // namespace
