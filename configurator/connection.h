@@ -6,9 +6,6 @@
 
 class TComponent;
 
-// A link at this baud speaks RS-485 (so does a radio module); at any other, K-line.
-constexpr std::int32_t Rs485Baud = 19200;
-
 // The window's port factory: a new link on every port that opens.
 RSport* CreateSensorLink(HANDLE handle, const TString& portName, const TString& friendlyName);
 // The decoder heard an identify reply on `link`: adopts it unless a sensor is connected already.

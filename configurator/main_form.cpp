@@ -28,3 +28,8 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     TString folder = GetModulePath(true) + "/ZNTK";
     SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
 }
+
+void TForm1::FitWidthToSettings() {
+    if (GroupBox5->Visible()) return;
+    SetClientWidth(GroupBox4->Left() + (GroupBox4->Visible() ? GroupBox4->Width() + 12 : 0));
+}

@@ -1,6 +1,16 @@
 #pragma once
 // The configurator's one window: its published components by name, and the global pointer through
 // which the sensor link and the reply decoder reach them.
+//
+// TForm1's handlers are defined by group, each in its own file:
+//   connection.cpp       adopting and dropping a sensor, SetLevelCode, FormCloseQuery
+//   timers.cpp           Timer1Timer (scan, poll, time-out), Timer2Timer (receive pump)
+//   commands.cpp         Button1Click (calibration, settings), Button10Click (NFC password)
+//   radio_module.cpp     Button8Click, ComboBox3Change, Button9Click
+//   firmware_launch.cpp  Button7Click and the loader run
+//   field_checks.cpp     Edit9Exit
+//   main_form.cpp        the constructor and FitWidthToSettings; main_form_components.cpp and
+//                        main_form_events.cpp bind the components and hang the handlers on them
 
 #include <cstdint>
 
@@ -40,6 +50,10 @@ class TForm1 : public TForm {
     void Button9Click(TObject* sender);
     // Range check of the numeric fields when the user leaves them.
     void Edit9Exit(TObject* sender);
+
+    // Unless the engineering box is open, the window ends at the settings box, or just after it
+    // while that box is shown.
+    void FitWidthToSettings();
 
     // Components in resource order; the layout owns their places and start settings.
     TLabel* Label14 = nullptr;

@@ -2,8 +2,9 @@
 
 #include <optional>
 
-#include "configurator/link/reply_decoder.h"
 #include "configurator/link/rsport.h"
+#include "configurator/link/unsigned_field.h"
+#include "configurator/link/value_text.h"
 #include "configurator/main_form.h"
 #include "configurator/main_globals.h"
 #include "platform/win32/clock.h"

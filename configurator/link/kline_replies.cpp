@@ -6,7 +6,9 @@
 #include "configurator/firmware_launch.h"
 #include "configurator/link/link_text.h"
 #include "configurator/link/reply_decoder.h"
+#include "configurator/link/reply_tables.h"
 #include "configurator/link/settings_fields.h"
+#include "configurator/link/value_text.h"
 #include "configurator/main_form.h"
 #include "configurator/main_globals.h"
 #include "configurator/status_record.h"
@@ -45,7 +47,7 @@ void DecodeIdentify(RSport& link, std::string& text) {
     Form1->Panel2->SetVisible(mark == ':' && model == '2');
     Form1->ComboBox4->SetVisible(!Form1->ComboBox1->Visible());
     Form1->GroupBox4->SetVisible(!Form1->ComboBox1->Visible());
-    FitWindowToSettings();
+    Form1->FitWidthToSettings();
     CutThrough(text, ' ');
     Form1->Edit12->SetText(AnsiText(std::string_view(text).substr(0, text.find('$'))));
     OnSensorFound(&link);

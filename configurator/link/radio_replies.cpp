@@ -2,6 +2,7 @@
 
 #include "configurator/connection.h"
 #include "configurator/link/reply_decoder.h"
+#include "configurator/link/value_text.h"
 #include "configurator/main_form.h"
 #include "core/rounding.h"
 #include "platform/vcl/sysutils.h"

@@ -1,4 +1,3 @@
-#include "configurator/connection.h"
 #include "configurator/link/frames.h"
 #include "configurator/link/rsport.h"
 #include "configurator/main_globals.h"

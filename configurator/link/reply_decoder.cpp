@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "configurator/connection.h"
 #include "configurator/firmware_launch.h"
+#include "configurator/link/reply_tables.h"
 #include "configurator/main_form.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/message_box.h"
@@ -58,83 +58,10 @@ void RSport::DecodeReply(RSport* link, std::uint8_t command, const std::uint8_t*
     }
 }
 
-const std::set<RequestCode>& StatusReplyCodes() {
-    static const std::set<RequestCode> codes{0x03, 0x08, 0x09, 0x30, 0x32, 0x36, 0x3A, 0x46};
-    return codes;
-}
-
-const std::map<std::uint16_t, const char16_t*>& LevelStateTexts() {
-    static const std::map<std::uint16_t, const char16_t*> texts{
-        {0xFFF0, u"вода"},
-        {0xFFF1, u"нет калибровки"},
-        {0xFFF2, u"ошибка калибровки"},
-        {0xFFF3, u"калибровка по длине трубки"},
-        {0xFFF4, u"ожидание автокалибровки"},
-        {0xFFF5, u"автокалибровка"},
-    };
-    return texts;
-}
-
-const std::map<int, const char16_t*>& SensorModeTexts() {
-    static const std::map<int, const char16_t*> texts{
-        {0, u"отсутвие калибровки"},     {1, u"измерение"},         {2, u"режим калибровки по длине трубки"},
-        {3, u"режим автокалибровки"},    {4, u"ошибка калибровки"}, {5, u"вода"},
-        {6, u"ожидание автокалибровки"},
-    };
-    return texts;
-}
-
-UnicodeString AnsiText(std::string_view bytes) {
-    std::string_view text = bytes.substr(0, bytes.find('\0'));
-    return TString(text.data(), static_cast<int>(text.size()), CodePageCyrillic).ToUnicodeString();
-}
-
-UnicodeString AppendAnsi(const UnicodeString& text, std::string_view ansi) {
-    return text + AnsiText(ansi);
-}
-
 std::uint16_t ReadWord(ByteCursor& cursor) {
     return static_cast<std::uint16_t>(cursor.ReadU16());
 }
 
 std::int8_t ReadSignedByte(ByteCursor& cursor) {
     return static_cast<std::int8_t>(cursor.ReadU8());
-}
-
-UnicodeString UnsignedText(std::uint32_t value) {
-    return UnicodeString().sprintf("%u", value);
-}
-
-std::optional<std::uint32_t> UnsignedValue(const UnicodeString& text) {
-    const std::u16string& digits = text.Text();
-    if (digits.empty() || digits.size() > 10) return std::nullopt;
-    std::uint64_t value = 0;
-    for (char16_t unit : digits) {
-        if (unit < u'0' || unit > u'9') return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(unit - u'0');
-    }
-    if (value > UINT32_MAX) return std::nullopt;
-    return static_cast<std::uint32_t>(value);
-}
-
-void ShowUnsigned(TControl* control, std::uint32_t value) {
-    control->SetText(UnsignedText(value));
-}
-
-void ShowWord(TControl* control, std::uint16_t value) {
-    control->SetText(UnicodeString().sprintf("%hu", value));
-}
-
-void ShowSigned(TControl* control, std::int32_t value) {
-    control->SetText(UnicodeString().sprintf("%i", value));
-}
-
-double ScaledValue(double value, long double factor) {
-    return static_cast<double>(static_cast<long double>(value) * factor);
-}
-
-void FitWindowToSettings() {
-    if (Form1->GroupBox5->Visible()) return;
-    TGroupBox* settings = Form1->GroupBox4;
-    Form1->SetClientWidth(settings->Left() + (settings->Visible() ? settings->Width() + 12 : 0));
 }

@@ -5,8 +5,8 @@
 
 #include "configurator/link/frames.h"
 #include "configurator/link/link_text.h"
-#include "configurator/link/reply_decoder.h"
 #include "configurator/link/settings_fields.h"
+#include "configurator/link/unsigned_field.h"
 #include "configurator/main_form.h"
 #include "configurator/radio_module.h"
 #include "core/byte_cursor.h"

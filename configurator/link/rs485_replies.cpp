@@ -2,7 +2,9 @@
 
 #include "configurator/connection.h"
 #include "configurator/link/reply_decoder.h"
+#include "configurator/link/reply_tables.h"
 #include "configurator/link/settings_fields.h"
+#include "configurator/link/value_text.h"
 #include "configurator/main_form.h"
 #include "configurator/main_globals.h"
 #include "configurator/status_record.h"
@@ -91,7 +93,7 @@ void ApplyModelKind(int kind) {
     Form1->Label36->SetCaption(threeSensors ? u"Сенсор 2" : u"Фильтрованное");
     Form1->Label6->SetCaption(threeSensors ? u"Сенсор 1" : u"Нормированное");
     Form1->Panel2->SetVisible(kind == 2);
-    FitWindowToSettings();
+    Form1->FitWidthToSettings();
     if (!SensorLink) return;
     if (!Form1->GroupBox1->Visible()) SensorLink->PushRequest(SettingsReadCodeOfKind(kind));
     if (kind == 2) {

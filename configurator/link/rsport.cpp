@@ -1,6 +1,5 @@
 #include "configurator/link/rsport.h"
 
-#include "configurator/connection.h"
 #include "configurator/link/frames.h"
 #include "configurator/link/link_text.h"
 #include "configurator/link/request_payloads.h"

@@ -14,6 +14,9 @@
 // One-byte code of a request and of its reply (0x33 identify, 0x06 current values...).
 using RequestCode = std::uint8_t;
 
+// A link at this baud speaks RS-485 (so does a radio module); at any other, K-line.
+constexpr std::int32_t Rs485Baud = 19200;
+
 // The speed detection rotation: the baud and probe of each step.
 extern const std::int32_t ProbeSpeeds[3];
 extern const RequestCode ProbeCodes[3];

@@ -1,6 +1,8 @@
 #pragma once
 // The window's settings fields in the order every settings request and reply carries them, and
-// the flag word that packs the settings' switches.
+// the flag word that packs the settings' switches. The table names window controls, yet it sits in
+// the link: the payload builder and the reply decoders both walk it, so the field order on the wire
+// is written down once, beside the frames.
 
 #include <array>
 #include <cstdint>
