@@ -166,13 +166,29 @@ BOOL DeleteFileW(LPCWSTR name) {
     return TRUE;
 }
 
+namespace win32 {
+namespace {
+std::string& ModuleFileOverride() {
+    static std::string path;
+    return path;
+}
+} // namespace
+
+void SetModuleFileName(const std::string& path) {
+    ModuleFileOverride() = path;
+}
+} // namespace win32
+
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
     if (module) return win32::FailWith(ERROR_NOT_SUPPORTED);
-    char path[PATH_MAX + 1];
-    ssize_t length = ::readlink("/proc/self/exe", path, PATH_MAX);
-    if (length < 0) return win32::FailWithErrno();
-    std::u16string wide =
-        win32::Utf8ToUtf16(std::string_view(path, static_cast<std::size_t>(length))).value_or(u"");
+    std::string path = win32::ModuleFileOverride();
+    if (path.empty()) {
+        char real[PATH_MAX + 1];
+        ssize_t length = ::readlink("/proc/self/exe", real, PATH_MAX);
+        if (length < 0) return win32::FailWithErrno();
+        path.assign(real, static_cast<std::size_t>(length));
+    }
+    std::u16string wide = win32::Utf8ToUtf16(path).value_or(u"");
     if (size == 0) return win32::FailWith(ERROR_INSUFFICIENT_BUFFER);
     if (wide.size() >= size) {
         std::memcpy(buffer, wide.data(), (size - 1) * sizeof(WCHAR));

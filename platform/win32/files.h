@@ -1,6 +1,8 @@
 #pragma once
 // Ordinary files, the module path and file deletion. Paths are UTF-16 and use '/'.
 
+#include <string>
+
 #include "platform/win32/io_object.h"
 #include "platform/win32/types.h"
 
@@ -36,4 +38,7 @@ namespace win32 {
 HANDLE OpenDiskFile(LPCWSTR name, DWORD access, DWORD creation);
 // Seconds and nanoseconds since 1970 as a FILETIME.
 FILETIME UnixTimeToFileTime(long long seconds, long nanoseconds);
+// The path GetModuleFileNameW gives from now on, in UTF-8; empty gives the running program's own
+// again. Tests put the program in a temporary folder, so what it makes beside itself stays there.
+void SetModuleFileName(const std::string& path);
 } // namespace win32

@@ -14,6 +14,7 @@
 #include "platform/win32/clock.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/port_map.h"
+#include "tests/support/program_folder.h"
 #include "tests/support/virtual_clock.h"
 
 namespace testing_support {
@@ -67,6 +68,9 @@ class MainWindowTest : public ::testing::Test {
     }
 
     TemporaryCurrentFolder folder;
+    // The record folder the window makes beside the program lands in the temporary folder, in a
+    // folder of its own so that it is not taken for the current one.
+    ProgramInFolder program{folder.Path() + "/bin"};
     // A scan in a window test never opens the machine's own serial devices.
     PortMap ports;
 };

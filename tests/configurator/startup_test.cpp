@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "core/module_path.h"
 #include "tests/configurator/main_window_fixture.h"
 #include "tests/support/virtual_clock.h"
 
@@ -71,8 +70,7 @@ TEST_F(MainWindowTest, AccessWordFirstShowsTheEngineeringPanelAndIsDropped) {
 }
 
 TEST_F(MainWindowTest, OpeningLogsAnEmptyLineThenProgramOpenedAndMakesTheRecordFolder) {
-    std::filesystem::path records = GetModulePath(true).ToStdString(CodePageUtf8) + "/ZNTK";
-    std::filesystem::remove_all(records);
+    std::filesystem::path records = folder.Path() + "/bin/ZNTK";
     CreateWindow();
     std::string log = folder.Read("log.txt");
     // "YYYY.MM.DD hh:mm:ss.lll " + text on each line.
@@ -86,6 +84,7 @@ TEST_F(MainWindowTest, OpeningLogsAnEmptyLineThenProgramOpenedAndMakesTheRecordF
     EXPECT_EQ(emptyLine.size(), 24u) << emptyLine;
     EXPECT_EQ(emptyLine.back(), ' ');
     EXPECT_TRUE(std::filesystem::is_directory(records));
+    EXPECT_FALSE(std::filesystem::exists("ZNTK")) << "beside the program, not in the current folder";
 
     // A second window finds the folder there already and says nothing about it.
     Application->DestroyForms();
