@@ -16,7 +16,7 @@
 #include "platform/vcl/user_input.h"
 #include "platform/win32/files.h"
 #include "tests/configurator/main_window_fixture.h"
-#include "tests/core/log_text.h"
+#include "tests/support/log_text.h"
 #include "tests/support/sensor_frames.h"
 #include "tests/support/sensor_model.h"
 #include "tests/support/virtual_serial_line.h"

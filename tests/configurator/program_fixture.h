@@ -14,7 +14,7 @@
 #include "platform/vcl/headless/headless.h"
 #include "platform/vcl/user_input.h"
 #include "tests/configurator/main_window_fixture.h"
-#include "tests/core/log_text.h"
+#include "tests/support/log_text.h"
 #include "tests/support/sensor_model.h"
 
 namespace testing_support {

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <regex>
 #include <thread>
 
 #include "core/port_scan.h"
 #include "platform/win32/serial.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/emulator_line.h"
+#include "tests/support/log_text.h"
 #include "tests/support/recording_com_port.h"
 
 namespace {
@@ -19,18 +19,8 @@ using testing_support::PortMap;
 using RecordingPort = testing_support::RecordingComPort;
 using testing_support::TemporaryCurrentFolder;
 
-// Log lines without their stamps.
 std::vector<std::string> LogLines(const TemporaryCurrentFolder& folder) {
-    std::vector<std::string> lines;
-    std::regex stamped(R"(\d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3} ([^]*))");
-    std::string text = folder.Read("log.txt");
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        std::string line = text.substr(start, end - start);
-        std::smatch match;
-        lines.push_back(std::regex_match(line, match, stamped) ? match[1].str() : "BAD: " + line);
-    }
-    return lines;
+    return testing_support::LogTexts(folder.Read("log.txt"));
 }
 
 HANDLE Open(const char* name) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/events.h"
-#include "tests/core/log_text.h"
+#include "tests/support/log_text.h"
 #include "tests/core/report_settings_guard.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/http_server.h"

@@ -3,34 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <regex>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 #include "platform/win32/last_error.h"
 #include "tests/support/current_folder.h"
+#include "tests/support/log_text.h"
 
 namespace {
 
+using testing_support::LogTexts;
 using testing_support::TemporaryCurrentFolder;
-
-const std::string StampPattern = R"(\d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3})";
-
-// The lines of a log text, each without its stamp and the blank after it; a line without a
-// well-formed stamp is returned as "BAD STAMP: " + the line.
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::regex stamped(StampPattern + " ([^]*)");
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        std::string line = text.substr(start, end - start);
-        std::smatch match;
-        lines.push_back(std::regex_match(line, match, stamped) ? match[1].str() : "BAD STAMP: " + line);
-    }
-    if (start != text.size()) lines.push_back("UNTERMINATED: " + text.substr(start));
-    return lines;
-}
 
 TEST(Log, LineFormatWithAndWithoutName) {
     TemporaryCurrentFolder folder;
@@ -67,7 +51,7 @@ TEST(Log, LineFormatWithAndWithoutName) {
         "\xCF\xCE\xD0\xD2:\tx",
         "Closing logs",
     };
-    EXPECT_EQ(Lines(folder.Read("log.txt")), expected);
+    EXPECT_EQ(LogTexts(folder.Read("log.txt")), expected);
 }
 
 TEST(Log, OpenAndCloseCounting) {
@@ -85,18 +69,18 @@ TEST(Log, OpenAndCloseCounting) {
         delete first; // leaves the file open for `second`
         EXPECT_EQ(LogInstanceCount, 1);
         ASSERT_NE(LogFile, nullptr);
-        EXPECT_EQ(Lines(folder.Read("log.txt")), std::vector<std::string>{"one"});
+        EXPECT_EQ(LogTexts(folder.Read("log.txt")), std::vector<std::string>{"one"});
         second.Log("two");
     }
     EXPECT_EQ(LogInstanceCount, 0);
     EXPECT_EQ(LogFile, nullptr);
-    EXPECT_EQ(Lines(folder.Read("log.txt")), (std::vector<std::string>{"one", "two", "Closing logs"}));
+    EXPECT_EQ(LogTexts(folder.Read("log.txt")), (std::vector<std::string>{"one", "two", "Closing logs"}));
 
     {
         SimpleLog third; // a new period starts an empty file
         third.Log("three");
     }
-    EXPECT_EQ(Lines(folder.Read("log.txt")), (std::vector<std::string>{"three", "Closing logs"}));
+    EXPECT_EQ(LogTexts(folder.Read("log.txt")), (std::vector<std::string>{"three", "Closing logs"}));
 }
 
 TEST(Log, UnopenableFileCostsOnlyTheLines) {
@@ -124,7 +108,7 @@ TEST(Log, UnopenableFileCostsOnlyTheLines) {
     }
     EXPECT_EQ(LogInstanceCount, 0);
     EXPECT_EQ(LogFile, nullptr);
-    EXPECT_EQ(Lines(folder.Read("log.txt")), (std::vector<std::string>{"kept", "Closing logs"}));
+    EXPECT_EQ(LogTexts(folder.Read("log.txt")), (std::vector<std::string>{"kept", "Closing logs"}));
 }
 
 // A FileLogBase of its own: no lock, its own stream and prefix; the prefix step disturbs the last
@@ -154,7 +138,7 @@ TEST(Log, LogErrorReportsTheNumberCurrentAtTheCall) {
     log.LogError("CloseHandle handle");
     SetLastError(0xFFFFFFFF);
     log.LogError(TString(u"Ошибка"));
-    EXPECT_EQ(Lines(log.Text()),
+    EXPECT_EQ(LogTexts(log.Text()),
               (std::vector<std::string>{"[p] Error: CloseHandle handle - 6",
                                         "[p] Error: \xCE\xF8\xE8\xE1\xEA\xE0 - 4294967295"}));
     EXPECT_EQ(AppendNumber("n=", 0), u"n=0");

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "tests/core/log_text.h"
+#include "tests/support/log_text.h"
 #include "tests/support/current_folder.h"
 
 namespace {

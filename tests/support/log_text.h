@@ -7,8 +7,9 @@
 
 namespace testing_support {
 
-// Each line without the stamp and the blank after it; a line without a stamp is kept whole with
-// "NO STAMP: " in front, so a malformed line fails the comparison instead of vanishing.
+// Each line without the stamp and the blank after it. A line without a stamp is kept whole with
+// "NO STAMP: " in front, and a last line without its line end with "UNTERMINATED: ", so a malformed
+// line fails the comparison instead of vanishing.
 inline std::vector<std::string> LogTexts(const std::string& text) {
     static const std::regex stamped(R"(\d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3} ([^]*))");
     std::vector<std::string> lines;
@@ -18,6 +19,7 @@ inline std::vector<std::string> LogTexts(const std::string& text) {
         std::smatch match;
         lines.push_back(std::regex_match(line, match, stamped) ? match[1].str() : "NO STAMP: " + line);
     }
+    if (start != text.size()) lines.push_back("UNTERMINATED: " + text.substr(start));
     return lines;
 }
 
