@@ -16,10 +16,13 @@
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 
+#include "core/wait.h"
 #include "platform/vcl/ext_ctrls.h"
 #include "platform/vcl/fltk/peers.h"
 #include "platform/vcl/forms.h"
 #include "platform/vcl/std_ctrls.h"
+#include "platform/win32/events.h"
+#include "platform/win32/handles.h"
 
 namespace {
 
@@ -194,6 +197,19 @@ TEST_F(FltkForm, AChangeRepaintsItsOwnAreaAndLeavesNoTrace) {
     Pump();
     EXPECT_TRUE(Plain(ScreenPixels(window, 240, 30, 90, 25)));
     EXPECT_FALSE(Plain(ScreenPixels(window, 240, 120, 90, 25)));
+}
+
+TEST_F(FltkForm, AWaitThatServesMessagesDrawsWhatIsDueWithNoTimerRunning) {
+    // A loader started from a timer's handler: its wait serves the window, but no time-out is due
+    // and no event arrives, so only the change itself asks for the window to be drawn.
+    auto* window = static_cast<Fl_Window*>(WidgetOf(*form));
+    auto* label = Add<TLabel>(form.get(), u"Label1", 20, 160, 120, 16);
+    Pump();
+    label->SetCaption(u"WWWWWWWW");
+    HANDLE never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_FALSE(WaitWithMessages(never, 50));
+    CloseHandle(never);
+    EXPECT_FALSE(Plain(ScreenPixels(window, 20, 160, 120, 16)));
 }
 
 // Presses the button of the modal box whose label is `answer` (or closes the box without one).

@@ -133,8 +133,10 @@ void ProcessMessages() {
     Fl::check();
 }
 
+// A pending redraw counts as waiting too, as a window's paint message does: a wait that serves the
+// window while no timer runs (a loader started from a receive handler) must still draw it.
 bool MessagesWaiting() {
-    return Fl::ready() != 0;
+    return Fl::ready() != 0 || Fl::damage() != 0;
 }
 
 } // namespace vcl::backend
