@@ -1,5 +1,5 @@
-// The FLTK backend: widgets for controls, FLTK time-outs for timers, FLTK's dialogs for message
-// boxes and the file chooser, and FLTK's event loop.
+// The FLTK backend: widgets for controls, FLTK time-outs for timers, FLTK's file chooser, and
+// FLTK's event loop. Message boxes are in message_box.cpp.
 
 #include <algorithm>
 #include <ctime>
@@ -93,19 +93,6 @@ void TimerDestroyed(TTimer& timer) {
     Armings().erase(&timer);
 }
 
-int ShowMessageBox(HWND, const UnicodeString& text, const UnicodeString& caption, UINT type) {
-    std::string title = caption.ToUtf8(), message = text.ToUtf8();
-    fl_message_title(title.c_str());
-    if ((type & MB_TYPEMASK) == MB_YESNO)
-        return fl_choice("%s", "Нет", "Да", nullptr, message.c_str()) == 1 ? IDYES : IDNO;
-    if (type & MB_ICONSTOP) {
-        fl_alert("%s", message.c_str());
-    } else {
-        fl_message("%s", message.c_str());
-    }
-    return IDOK;
-}
-
 bool ExecuteOpenDialog(TOpenDialog& dialog) {
     Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_FILE);
     std::string title = dialog.Title.ToUtf8(), folder = dialog.InitialDir.ToUtf8();
@@ -120,6 +107,7 @@ bool ExecuteOpenDialog(TOpenDialog& dialog) {
 
 void Initialize() {
     fltk::ChooseFonts();
+    // The file chooser's own boxes speak in the window's font, as ours do.
     fl_message_font(FL_HELVETICA, 13);
 }
 
