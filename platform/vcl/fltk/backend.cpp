@@ -1,13 +1,11 @@
-// The FLTK backend: widgets for controls, FLTK time-outs for timers, FLTK's file chooser, and
-// FLTK's event loop. Message boxes are in message_box.cpp.
+// The FLTK backend: widgets for controls, FLTK time-outs for timers, and FLTK's event loop.
+// Message boxes are in message_box.cpp, the open dialog in open_dialog.cpp.
 
 #include <algorithm>
 #include <ctime>
 #include <map>
-#include <string>
 
 #include <FL/Fl.H>
-#include <FL/Fl_Native_File_Chooser.H>
 #include <FL/fl_ask.H>
 
 #include "platform/vcl/backend.h"
@@ -61,21 +59,6 @@ void TimerExpired(void* data) {
     Fl::repeat_timeout(timer->EffectiveInterval() / 1000.0, TimerExpired, timer);
 }
 
-// "Name|pattern|Name|pattern" as FLTK wants it: "Name\tpattern" lines.
-std::string ChooserFilter(const UnicodeString& filter) {
-    std::string in = filter.ToUtf8(), out;
-    bool pattern = false;
-    for (char c : in) {
-        if (c == '|') {
-            out += pattern ? '\n' : '\t';
-            pattern = !pattern;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 std::unique_ptr<ControlPeer> CreatePeer(TControl& control) {
@@ -91,18 +74,6 @@ void TimerChanged(TTimer& timer) {
 void TimerDestroyed(TTimer& timer) {
     Fl::remove_timeout(TimerExpired, &timer);
     Armings().erase(&timer);
-}
-
-bool ExecuteOpenDialog(TOpenDialog& dialog) {
-    Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_FILE);
-    std::string title = dialog.Title.ToUtf8(), folder = dialog.InitialDir.ToUtf8();
-    std::string filter = ChooserFilter(dialog.Filter);
-    if (!title.empty()) chooser.title(title.c_str());
-    if (!folder.empty()) chooser.directory(folder.c_str());
-    if (!filter.empty()) chooser.filter(filter.c_str());
-    if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename()) return false;
-    dialog.FileName = UnicodeString::FromUtf8(chooser.filename());
-    return true;
 }
 
 void Initialize() {
