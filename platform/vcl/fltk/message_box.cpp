@@ -125,8 +125,9 @@ void MeasureText(const std::string& text, int& width, int& height) {
 // Adds the buttons from left to right, flush right on the row at `top`; the first is the default
 // (Enter), and the window is placed with it under the mouse as FLTK's own boxes are.
 void AddButtons(BoxRun& run, const std::vector<Choice>& choices, std::vector<ButtonData>& data, int top) {
+    // Reserved, so the callbacks' pointers into it stay valid.
     data.reserve(choices.size());
-    int left = run.window->w() - Margin - static_cast<int>(choices.size()) * (ButtonWidth + Margin) + Margin;
+    int left = run.window->w() - static_cast<int>(choices.size()) * (ButtonWidth + Margin);
     for (const Choice& choice : choices) {
         Fl_Button* button = data.empty()
                                 ? new Fl_Return_Button(left, top, ButtonWidth, ButtonHeight, choice.label)
