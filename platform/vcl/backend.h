@@ -44,8 +44,10 @@ bool ExecuteOpenDialog(TOpenDialog& dialog);
 void Initialize();
 // Runs until the application is terminated or its main form has closed.
 void RunMessageLoop(TApplication& application);
-// Handles every event that waits now (due timers among them) without blocking.
+// Handles every event that waits now (due timers among them) and draws what is due, without
+// blocking.
 void ProcessMessages();
+// An event, a due timer or a pending redraw waits.
 bool MessagesWaiting();
 
 } // namespace vcl::backend

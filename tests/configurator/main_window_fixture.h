@@ -12,6 +12,7 @@
 #include "configurator/startup.h"
 #include "platform/vcl/headless/headless.h"
 #include "platform/win32/clock.h"
+#include "tests/configurator/program_state.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/port_map.h"
 #include "tests/support/program_folder.h"
@@ -21,26 +22,8 @@ namespace testing_support {
 
 class MainWindowTest : public ::testing::Test {
   protected:
-    MainWindowTest() {
-        MainUnitInitialization();
-        CommandLineWords.clear();
-        vcl::headless::Reset();
-        // The window's statics outlive each window; every test starts from the program's start.
-        TForm1::LastLevelCode = 0;
-        TForm1::LastPollTick = 0;
-        TForm1::PollClockSet = false;
-    }
-    ~MainWindowTest() override {
-        vcl::headless::Reset();
-        // Ports a test left open; the window's close handler would have deleted them.
-        DeleteAllPorts(*CandidatePorts);
-        delete SensorLink;
-        SensorLink = nullptr;
-        Application->DestroyForms();
-        Form1 = nullptr;
-        CommandLineWords.clear();
-        MainUnitFinalization();
-    }
+    MainWindowTest() { vcl::headless::Reset(); }
+    ~MainWindowTest() override { vcl::headless::Reset(); }
     TForm1& CreateWindow() {
         Application->CreateForm(Form1);
         return *Form1;
@@ -73,6 +56,7 @@ class MainWindowTest : public ::testing::Test {
     ProgramInFolder program{folder.Path() + "/bin"};
     // A scan in a window test never opens the machine's own serial devices.
     PortMap ports;
+    ProgramState program;
 };
 
 // The window shown, its timers on the virtual clock.

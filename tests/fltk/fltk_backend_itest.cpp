@@ -16,10 +16,13 @@
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 
+#include "core/wait.h"
 #include "platform/vcl/ext_ctrls.h"
 #include "platform/vcl/fltk/peers.h"
 #include "platform/vcl/forms.h"
 #include "platform/vcl/std_ctrls.h"
+#include "platform/win32/events.h"
+#include "platform/win32/handles.h"
 
 namespace {
 
@@ -196,31 +199,78 @@ TEST_F(FltkForm, AChangeRepaintsItsOwnAreaAndLeavesNoTrace) {
     EXPECT_FALSE(Plain(ScreenPixels(window, 240, 120, 90, 25)));
 }
 
-// Presses the button of the modal box whose label is `answer` (or closes the box without one).
+TEST_F(FltkForm, AWaitThatServesMessagesDrawsWhatIsDueWithNoTimerRunning) {
+    // A loader started from a timer's handler: its wait serves the window, but no time-out is due
+    // and no event arrives, so only the change itself asks for the window to be drawn.
+    auto* window = static_cast<Fl_Window*>(WidgetOf(*form));
+    auto* label = Add<TLabel>(form.get(), u"Label1", 20, 160, 120, 16);
+    Pump();
+    label->SetCaption(u"WWWWWWWW");
+    HANDLE never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_FALSE(WaitWithMessages(never, 50));
+    CloseHandle(never);
+    EXPECT_FALSE(Plain(ScreenPixels(window, 20, 160, 120, 16)));
+}
+
+// What the last answered box showed besides its buttons: its caption, then the labels of its other
+// widgets (the icon's symbol, the text).
+std::vector<std::string>& ModalShown() {
+    static std::vector<std::string> shown;
+    return shown;
+}
+
+// Presses the button of the modal box whose label is `answer` (or closes the box without one, as
+// the window manager's close button does).
 void AnswerModal(const char* answer) {
     static std::string wanted;
     wanted = answer ? answer : "";
     Fl::add_timeout(0.1, [](void*) {
         Fl_Window* modal = Fl::modal();
         if (!modal) return;
+        ModalShown() = {modal->label() ? modal->label() : ""};
+        Fl_Button* chosen = nullptr;
         for (int i = 0; i < modal->children(); ++i) {
-            auto* button = dynamic_cast<Fl_Button*>(modal->child(i));
-            if (button && button->label() && wanted == button->label()) {
-                button->do_callback();
-                return;
-            }
+            Fl_Widget* child = modal->child(i);
+            auto* button = dynamic_cast<Fl_Button*>(child);
+            if (button && button->label() && wanted == button->label()) chosen = button;
+            if (!button && child->visible() && child->label() && *child->label())
+                ModalShown().push_back(child->label());
         }
-        modal->hide();
+        if (chosen) {
+            chosen->do_callback();
+        } else {
+            modal->do_callback();
+        }
     });
 }
 
-TEST_F(FltkForm, MessageBoxesAreModalAndGiveTheChosenButton) {
-    AnswerModal("Да");
-    EXPECT_EQ(MessageBoxW(form->Handle(), u"Удалить?", u"Предупреждение", MB_YESNO), IDYES);
-    AnswerModal("Нет");
-    EXPECT_EQ(MessageBoxW(form->Handle(), u"Удалить?", u"Предупреждение", MB_YESNO), IDNO);
-    AnswerModal(nullptr);
-    EXPECT_EQ(MessageBoxW(form->Handle(), u"Некорректное значение", u"Ошибка ввода", MB_OK), IDOK);
+TEST_F(FltkForm, MessageBoxesAreModalAndGiveTheChosenButtonAndTheIconTheTypeAsksFor) {
+    struct Row {
+        UINT type;
+        const char* answer; // null: the box is closed
+        int expected;
+        const char* icon; // null: none
+    };
+    const Row rows[] = {
+        {MB_YESNO, "Да", IDYES, nullptr},
+        {MB_YESNO, "Нет", IDNO, nullptr},
+        {MB_YESNO, nullptr, IDNO, nullptr},
+        {MB_OK, "OK", IDOK, nullptr},
+        {MB_OK, nullptr, IDOK, nullptr},
+        {MB_OK | MB_ICONSTOP, "OK", IDOK, "×"},
+        {MB_YESNO | MB_ICONQUESTION, "Да", IDYES, "?"},
+        {MB_OK | MB_ICONEXCLAMATION, "OK", IDOK, "!"},
+        {MB_OK | MB_ICONINFORMATION, nullptr, IDOK, "i"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message()
+                     << "type " << row.type << ", " << (row.answer ? row.answer : "closed"));
+        AnswerModal(row.answer);
+        EXPECT_EQ(MessageBoxW(form->Handle(), u"Удалить?", u"Предупреждение", row.type), row.expected);
+        std::vector<std::string> expected = {"Предупреждение", "Удалить?"};
+        if (row.icon) expected.insert(expected.begin() + 1, row.icon);
+        EXPECT_EQ(ModalShown(), expected);
+    }
 }
 
 TEST_F(FltkForm, TimersRunOnTimeOutsAndSurviveAThrowingHandler) {

@@ -1,13 +1,11 @@
-// The FLTK backend: widgets for controls, FLTK time-outs for timers, FLTK's dialogs for message
-// boxes and the file chooser, and FLTK's event loop.
+// The FLTK backend: widgets for controls, FLTK time-outs for timers, and FLTK's event loop.
+// Message boxes are in message_box.cpp, the open dialog in open_dialog.cpp.
 
 #include <algorithm>
 #include <ctime>
 #include <map>
-#include <string>
 
 #include <FL/Fl.H>
-#include <FL/Fl_Native_File_Chooser.H>
 #include <FL/fl_ask.H>
 
 #include "platform/vcl/backend.h"
@@ -61,21 +59,6 @@ void TimerExpired(void* data) {
     Fl::repeat_timeout(timer->EffectiveInterval() / 1000.0, TimerExpired, timer);
 }
 
-// "Name|pattern|Name|pattern" as FLTK wants it: "Name\tpattern" lines.
-std::string ChooserFilter(const UnicodeString& filter) {
-    std::string in = filter.ToUtf8(), out;
-    bool pattern = false;
-    for (char c : in) {
-        if (c == '|') {
-            out += pattern ? '\n' : '\t';
-            pattern = !pattern;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 std::unique_ptr<ControlPeer> CreatePeer(TControl& control) {
@@ -93,33 +76,9 @@ void TimerDestroyed(TTimer& timer) {
     Armings().erase(&timer);
 }
 
-int ShowMessageBox(HWND, const UnicodeString& text, const UnicodeString& caption, UINT type) {
-    std::string title = caption.ToUtf8(), message = text.ToUtf8();
-    fl_message_title(title.c_str());
-    if ((type & MB_TYPEMASK) == MB_YESNO)
-        return fl_choice("%s", "Нет", "Да", nullptr, message.c_str()) == 1 ? IDYES : IDNO;
-    if (type & MB_ICONSTOP) {
-        fl_alert("%s", message.c_str());
-    } else {
-        fl_message("%s", message.c_str());
-    }
-    return IDOK;
-}
-
-bool ExecuteOpenDialog(TOpenDialog& dialog) {
-    Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_FILE);
-    std::string title = dialog.Title.ToUtf8(), folder = dialog.InitialDir.ToUtf8();
-    std::string filter = ChooserFilter(dialog.Filter);
-    if (!title.empty()) chooser.title(title.c_str());
-    if (!folder.empty()) chooser.directory(folder.c_str());
-    if (!filter.empty()) chooser.filter(filter.c_str());
-    if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename()) return false;
-    dialog.FileName = UnicodeString::FromUtf8(chooser.filename());
-    return true;
-}
-
 void Initialize() {
     fltk::ChooseFonts();
+    // The file chooser's own boxes speak in the window's font, as ours do.
     fl_message_font(FL_HELVETICA, 13);
 }
 
@@ -133,8 +92,10 @@ void ProcessMessages() {
     Fl::check();
 }
 
+// A pending redraw counts as waiting too, as a window's paint message does: a wait that serves the
+// window while no timer runs (a loader started from a receive handler) must still draw it.
 bool MessagesWaiting() {
-    return Fl::ready() != 0;
+    return Fl::ready() != 0 || Fl::damage() != 0;
 }
 
 } // namespace vcl::backend
