@@ -53,10 +53,10 @@ class MainWindowTest : public ::testing::Test {
     TemporaryCurrentFolder folder;
     // The record folder the window makes beside the program lands in the temporary folder, in a
     // folder of its own so that it is not taken for the current one.
-    ProgramInFolder program{folder.Path() + "/bin"};
+    ProgramInFolder programFile{folder.Path() + "/bin"};
     // A scan in a window test never opens the machine's own serial devices.
     PortMap ports;
-    ProgramState program;
+    ProgramState programState;
 };
 
 // The window shown, its timers on the virtual clock.

@@ -27,10 +27,11 @@
 
 #include "platform/vcl/user_input.h"
 #include "tests/configurator/program_state.h"
-#include "tests/core/log_text.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/device_line.h"
+#include "tests/support/log_text.h"
 #include "tests/support/port_map.h"
+#include "tests/support/program_folder.h"
 #include "tests/support/rs485_sensor_model.h"
 
 namespace {
@@ -195,8 +196,9 @@ struct SondrixOnFltk : ::testing::Test {
 
     TemporaryCurrentFolder folder;
     HomeFolder home{folder.Path()};
+    ProgramInFolder programFile{folder.Path()};
     PortMap ports;
-    ProgramState program;
+    ProgramState programState;
 };
 
 std::size_t CountOf(const std::vector<SensorFrame>& requests, std::size_t from, int command) {
