@@ -23,6 +23,7 @@
 #include "platform/vcl/std_ctrls.h"
 #include "platform/win32/events.h"
 #include "platform/win32/handles.h"
+#include "tests/support/form_controls.h"
 
 namespace {
 
@@ -56,17 +57,11 @@ struct FltkForm : ::testing::Test {
     }
     template <class T>
     T* Add(TWinControl* parent, const char16_t* name, int left, int top, int width, int height) {
-        T* control = new T(form.get());
-        control->SetName(name);
-        control->SetParent(parent);
+        T* control = testing_support::AddControl<T>(*form, *parent, name);
         control->SetBounds(left, top, width, height);
         return control;
     }
-    TNotifyEvent Record(std::string what) {
-        return [this, what](TObject* sender) {
-            events.push_back(what + ":" + static_cast<TComponent*>(sender)->Name().ToUtf8());
-        };
-    }
+    TNotifyEvent Record(std::string what) { return testing_support::RecordEvent(events, what); }
 };
 
 TEST_F(FltkForm, WidgetsMirrorTheModel) {

@@ -10,6 +10,7 @@
 #include "platform/vcl/std_ctrls.h"
 #include "platform/vcl/user_input.h"
 #include "platform/win32/messages.h"
+#include "tests/support/form_controls.h"
 #include "tests/support/virtual_clock.h"
 
 namespace {
@@ -30,16 +31,9 @@ struct FormFixture : ::testing::Test {
     ~FormFixture() override { vcl::headless::Reset(); }
 
     template <class T> T* Add(const char16_t* name) {
-        T* control = new T(form.get());
-        control->SetName(name);
-        control->SetParent(form.get());
-        return control;
+        return testing_support::AddControl<T>(*form, *form, name);
     }
-    TNotifyEvent Record(std::string what) {
-        return [this, what](TObject* sender) {
-            events.push_back(what + ":" + static_cast<TComponent*>(sender)->Name().ToUtf8());
-        };
-    }
+    TNotifyEvent Record(std::string what) { return testing_support::RecordEvent(events, what); }
 };
 
 TEST_F(FormFixture, ClickFocusesTheButtonFirstSoTheEditIsLeft) {
