@@ -14,6 +14,10 @@ LoaderLine& LoaderLine::Shared() {
 LoaderLine::LoaderLine() {
     testing_support::InstallKeyboardPipe();
     SilenceStdout();
+    // A line from the start: the port registry it enters is then made before this object is done,
+    // and so outlives it at exit, when the last line leaves the registry.
+    device = std::make_unique<testing_support::BootLoaderEmulator>(testing_support::BootLoaderScript{});
+    line = std::make_unique<testing_support::VirtualSerialLine>(ComNumber, *device);
 }
 
 int LoaderLine::Run(LoaderFlow flow, const testing_support::BootLoaderScript& script,
