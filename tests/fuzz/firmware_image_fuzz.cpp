@@ -1,5 +1,5 @@
 // Fuzz links: loaders_common test_support GTest::gtest
-// Fuzz sources: tests/loaders/virtual_port_test.cpp tests/fuzz/loader_line.cpp tests/fuzz/image_text.cpp
+// Fuzz sources: tests/fuzz/loader_line.cpp tests/fuzz/image_text.cpp
 // The firmware image file: its hexadecimal text decodes the same whatever the capacity, up to the
 // capacity, and says when more would have followed; the file reader reads what the decoder reads
 // and refuses what the block check refuses; and the transfer walks every image that passed the

@@ -2,6 +2,7 @@
 
 #include "loaders/common/loader_state.h"
 #include "platform/win32/console.h"
+#include "tests/support/keyboard_pipe.h"
 
 namespace fuzz {
 
@@ -13,17 +14,22 @@ LoaderLine& LoaderLine::Shared() {
 LoaderLine::LoaderLine() {
     testing_support::InstallKeyboardPipe();
     SilenceStdout();
+    // A line from the start: the port registry it enters is then made before this object is done,
+    // and so outlives it at exit, when the last line leaves the registry.
+    device = std::make_unique<testing_support::BootLoaderEmulator>(testing_support::BootLoaderScript{});
+    line = std::make_unique<testing_support::VirtualSerialLine>(ComNumber, *device);
 }
 
 int LoaderLine::Run(LoaderFlow flow, const testing_support::BootLoaderScript& script,
-                    const std::function<void(testing_support::VirtualLine&)>& prepare) {
+                    const std::function<void(testing_support::VirtualSerialLine&)>& prepare) {
     // A key an earlier run typed but never read must not reach this one.
     while (_kbhit())
         _getch();
     line.reset();
+    clock.DropActions();
     clock.Set(StartMs);
     device = std::make_unique<testing_support::BootLoaderEmulator>(script);
-    line = std::make_unique<testing_support::VirtualLine>(clock, *device);
+    line = std::make_unique<testing_support::VirtualSerialLine>(ComNumber, *device);
     if (prepare) prepare(*line);
     std::string comPort = "COM12", imagePath = image.Path();
     std::vector<char*> argv{const_cast<char*>("loader"), comPort.data(), imagePath.data()};
@@ -32,6 +38,10 @@ int LoaderLine::Run(LoaderFlow flow, const testing_support::BootLoaderScript& sc
     delete port;
     port = nullptr;
     return result;
+}
+
+void LoaderLine::TypeKeyAt(std::uint64_t atMs, char key) {
+    testing_support::TypeKeyAt(clock, atMs, key);
 }
 
 } // namespace fuzz

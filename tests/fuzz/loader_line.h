@@ -1,5 +1,5 @@
 #pragma once
-// Runs a loader program's flow in-process on the virtual line against the boot-loader emulator,
+// Runs a loader program's flow in-process against the boot-loader emulator on an in-process COM12,
 // as the loaders' unit tests do, for the fuzz targets that drive a whole loader run. The program
 // sees `loader COM12 <image file>`; its waits run on the virtual clock and its messages go nowhere.
 
@@ -11,7 +11,8 @@
 
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/support/boot_loader_emulator.h"
-#include "tests/support/virtual_line.h"
+#include "tests/support/virtual_clock.h"
+#include "tests/support/virtual_serial_line.h"
 
 namespace fuzz {
 
@@ -21,6 +22,8 @@ class LoaderLine {
   public:
     // The clock's value when a run starts.
     static constexpr std::uint64_t StartMs = 1000;
+    // The port the runs name.
+    static constexpr unsigned ComNumber = 12;
 
     // The one line of the process; creating it installs the clock, the keyboard and the silence.
     static LoaderLine& Shared();
@@ -29,12 +32,14 @@ class LoaderLine {
     void WriteImage(const std::vector<std::uint8_t>& text) { image.Replace(text.data(), text.size()); }
     const std::string& ImagePath() const { return image.Path(); }
 
-    // A fresh device and line for each run; `prepare` schedules bytes and keys on the line.
+    // A fresh device and line for each run; `prepare` schedules bytes on the line and keys.
     int Run(LoaderFlow flow, const testing_support::BootLoaderScript& script,
-            const std::function<void(testing_support::VirtualLine&)>& prepare = {});
+            const std::function<void(testing_support::VirtualSerialLine&)>& prepare = {});
+    // Types `key` once the clock comes to `atMs`; for `prepare`.
+    void TypeKeyAt(std::uint64_t atMs, char key);
 
     testing_support::BootLoaderEmulator& Device() { return *device; }
-    testing_support::VirtualLine& Line() { return *line; }
+    testing_support::VirtualSerialLine& Line() { return *line; }
 
   private:
     LoaderLine();
@@ -42,7 +47,7 @@ class LoaderLine {
     testing_support::VirtualClock clock{StartMs};
     MemoryFile image;
     std::unique_ptr<testing_support::BootLoaderEmulator> device;
-    std::unique_ptr<testing_support::VirtualLine> line;
+    std::unique_ptr<testing_support::VirtualSerialLine> line;
 };
 
 } // namespace fuzz

@@ -1,5 +1,5 @@
 // Fuzz links: loader_kline loader_rs485 test_support GTest::gtest
-// Fuzz sources: tests/loaders/virtual_port_test.cpp tests/fuzz/loader_line.cpp tests/fuzz/image_text.cpp
+// Fuzz sources: tests/fuzz/loader_line.cpp tests/fuzz/image_text.cpp
 // Both loaders run whole against the emulated sensor with a fuzzed image file and fuzzed answers
 // to the blocks. Whatever the file holds, the sensor only ever gets blocks of the image in order,
 // a refused image sends no block, a run reported as a success delivered exactly the image, and an

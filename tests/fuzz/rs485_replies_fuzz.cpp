@@ -1,5 +1,5 @@
 // Fuzz links: loader_rs485 test_support GTest::gtest
-// Fuzz sources: tests/loaders/virtual_port_test.cpp tests/fuzz/loader_line.cpp
+// Fuzz sources: tests/fuzz/loader_line.cpp
 // rflasher's checks of the sensor's replies, on its real receive path: the input is what the line
 // brings after the user asks again (f), its first 9 bytes as the identification reply and the rest
 // a second later as the reply to the switch request. The loader goes on to the switch only for a
@@ -19,7 +19,7 @@ namespace {
 
 using testing_support::BootLoaderScript;
 using testing_support::LineModel;
-using testing_support::VirtualLine;
+using testing_support::VirtualSerialLine;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint8_t IdentifyCommand = 0x33;
@@ -71,11 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     script.answerFind = false;
     script.confirmSwitch = false;
     script.announceAfterSwitch = false;
-    loader.Run(RunRs485Loader, script, [&](VirtualLine& line) {
-        line.TypeKeyAt(RetryAtMs, 'f');
-        line.Deliver(IdentifyReplyAtMs, identify);
-        line.Deliver(SwitchReplyAtMs, switchReply);
-        line.TypeKeyAt(EscapeAtMs, 27);
+    loader.Run(RunRs485Loader, script, [&](VirtualSerialLine& line) {
+        loader.TypeKeyAt(RetryAtMs, 'f');
+        line.SendAt(IdentifyReplyAtMs, identify);
+        line.SendAt(SwitchReplyAtMs, switchReply);
+        loader.TypeKeyAt(EscapeAtMs, 27);
     });
 
     bool identified = AcceptedReply(identify, IdentifyReplyLength, IdentifyCommand);
@@ -88,6 +88,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(std::equal(identify.begin() + 3, identify.begin() + 7, request.begin() + 3));
     FUZZ_CHECK(frames::Crc8(request.data(), 8) == 0);
     bool switched = AcceptedReply(switchReply, SwitchReplyLength, SwitchCommand) && switchReply[3] == 0;
-    FUZZ_CHECK(loader.Line().opens == (switched ? 2 : 1));
+    FUZZ_CHECK(loader.Line().Opens() == (switched ? 2 : 1));
     return 0;
 }

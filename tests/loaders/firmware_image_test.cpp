@@ -172,13 +172,14 @@ TEST_F(FirmwareTransfer, SilenceEndsTheRunAfterSixteenSeconds) {
     BootLoaderScript script;
     script.blockAnswers = {0x11, BootLoaderScript::Silent};
     std::uint64_t before = 0;
-    EXPECT_EQ(
-        Run(RunKlineLoader, script, {"COM12", imagePath}, [&](VirtualLine&) { before = clock.NowMs(); }), -1);
+    EXPECT_EQ(Run(RunKlineLoader, script, {"COM12", imagePath},
+                  [&](VirtualSerialLine&) { before = clock.NowMs(); }),
+              -1);
     EXPECT_EQ(device->BlocksReceived(), 2) << "no resend after silence";
     EXPECT_TRUE(Says("\nДУТ не отвечает\n\n"));
     EXPECT_GE(clock.NowMs() - before, 16000u);
-    EXPECT_EQ(line->timeouts.multiplier, 8000u);
-    EXPECT_EQ(line->timeouts.constant, 8000u);
+    EXPECT_EQ(line->ReadTimeouts().ReadTotalTimeoutMultiplier, 8000u);
+    EXPECT_EQ(line->ReadTimeouts().ReadTotalTimeoutConstant, 8000u);
     EXPECT_EQ(port, nullptr);
 }
 
@@ -188,8 +189,7 @@ TEST_F(FirmwareTransfer, SilenceEndsTheRunAfterSixteenSeconds) {
 TEST_F(FirmwareTransfer, EchoOfTheLargestBlockIsReadWholeAtLineSpeed) {
     auto image = MakeImage(2, 4094);
     WriteImage(ImageText(image));
-    EXPECT_EQ(Run(RunKlineLoader, {}, {"COM12", imagePath}, [](VirtualLine& line) { line.paceBaud = 9600; }),
-              0);
+    EXPECT_EQ(Flash({}), 0);
     EXPECT_EQ(device->BlocksReceived(), 2);
     EXPECT_EQ(device->Image(), image);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Runs a loader flow in-process against the boot-loader emulator on a virtual line, with its
-// console output captured and its keys typed into a pipe.
+// Runs a loader flow in-process against the boot-loader emulator on an in-process COM12, with its
+// console output captured and its keys typed into a pipe at moments of the virtual clock.
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,9 @@
 #include "platform/win32/console.h"
 #include "tests/support/boot_loader_emulator.h"
 #include "tests/support/firmware_image_file.h"
-#include "tests/support/virtual_line.h"
+#include "tests/support/keyboard_pipe.h"
+#include "tests/support/virtual_clock.h"
+#include "tests/support/virtual_serial_line.h"
 
 namespace loader_tests {
 
@@ -27,9 +29,11 @@ using testing_support::BootLoaderScript;
 using testing_support::LineModel;
 using testing_support::MakeImage;
 using testing_support::VirtualClock;
-using testing_support::VirtualLine;
+using testing_support::VirtualSerialLine;
 
 constexpr std::uint64_t kStartMs = 1000;
+// The runs name COM12; every other port is absent.
+constexpr unsigned kComNumber = 12;
 
 // The image as the file spells it: two hex digits a byte, 16 to a line.
 inline std::string ImageText(const std::vector<std::uint8_t>& image) {
@@ -68,16 +72,22 @@ class LoaderFixture : public ::testing::Test {
     // Nothing reached the device: the run ended before the first request.
     bool DeviceHeardNothing() const { return device->Requests().empty() && device->BlocksReceived() == 0; }
 
-    // Runs `flow` with the arguments after the program name; the device follows `script`.
-    template <class Flow>
-    int Run(Flow flow, BootLoaderScript script, std::vector<std::string> arguments,
-            const std::function<void(VirtualLine&)>& prepare = {}) {
+    // A fresh device following `script` on a fresh line, the clock back at its start.
+    void Connect(BootLoaderScript script) {
         delete port;
         port = nullptr;
         line.reset();
+        clock.DropActions();
         clock.Set(kStartMs);
         device = std::make_unique<BootLoaderEmulator>(script);
-        line = std::make_unique<VirtualLine>(clock, *device);
+        line = std::make_unique<VirtualSerialLine>(kComNumber, *device, lineOptions);
+    }
+
+    // Runs `flow` with the arguments after the program name; the device follows `script`.
+    template <class Flow>
+    int Run(Flow flow, BootLoaderScript script, std::vector<std::string> arguments,
+            const std::function<void(VirtualSerialLine&)>& prepare = {}) {
+        Connect(script);
         if (prepare) prepare(*line);
         std::vector<char*> argv{const_cast<char*>("loader")};
         for (auto& argument : arguments)
@@ -97,10 +107,13 @@ class LoaderFixture : public ::testing::Test {
     }
 
     bool Says(const std::string& text) const { return output.find(text) != std::string::npos; }
+    void TypeKeyAt(std::uint64_t atMs, char key) { testing_support::TypeKeyAt(clock, atMs, key); }
 
     VirtualClock clock{kStartMs};
     std::unique_ptr<BootLoaderEmulator> device;
-    std::unique_ptr<VirtualLine> line;
+    // The device echoes by itself (its script says whether), so the line does not.
+    VirtualSerialLine::Options lineOptions;
+    std::unique_ptr<VirtualSerialLine> line;
     std::string output;
     std::string imagePath;
 };

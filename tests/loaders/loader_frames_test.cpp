@@ -90,10 +90,11 @@ class LoaderFrames : public LoaderFixture {
         BootLoaderScript script;
         script.echo = false;
         script.answerFind = false;
-        device = std::make_unique<BootLoaderEmulator>(script);
-        line = std::make_unique<VirtualLine>(clock, *device);
+        Connect(script);
         port = new LoaderComPort;
         port->Open("\\\\.\\COM12", 9600);
+        // Nothing echoes: each echo read ends by its time-out instead of waiting for ever.
+        port->SetTimeouts(40, 0, 40);
     }
 };
 

@@ -15,7 +15,7 @@ class Rs485Loader : public LoaderFixture {
         script.model = LineModel::Rs485;
     }
 
-    int Flash(const std::function<void(VirtualLine&)>& prepare = {}) {
+    int Flash(const std::function<void(VirtualSerialLine&)>& prepare = {}) {
         return Run(RunRs485Loader, script, {"COM12", imagePath}, prepare);
     }
 
@@ -29,8 +29,8 @@ TEST_F(Rs485Loader, FlashesAMultiBlockImageThroughTheWholeExchange) {
     WriteImage(ImageText(image));
     EXPECT_EQ(Flash(), 0);
     EXPECT_EQ(device->Image(), image);
-    EXPECT_EQ(line->baud, 19200u);
-    EXPECT_EQ(line->opens, 2) << "the port is opened again after the switch";
+    EXPECT_EQ(line->Baud(), 19200u);
+    EXPECT_EQ(line->Opens(), 2) << "the port is opened again after the switch";
     EXPECT_EQ(IdentifyRequests(), 1);
     EXPECT_EQ(CountRequests(std::string("\x31\x07\x3A\x4E\x61\xBC\x00", 7)), 1);
     EXPECT_TRUE(Says("Программирование ДУТ Зенток-D \n\n"));
@@ -62,16 +62,17 @@ TEST_F(Rs485Loader, FailedHandOverFallsBackToTheWait) {
     for (const auto& row : rows) {
         script.identifyReply = row.reply;
         script.switchStatus = row.status;
-        int result = Flash([](VirtualLine& line) {
-            line.TypeKeyAt(kStartMs + 5000, 'F');
-            line.TypeKeyAt(kStartMs + 9000, 27);
+        int result = Flash([&](VirtualSerialLine&) {
+            TypeKeyAt(kStartMs + 5000, 'F');
+            TypeKeyAt(kStartMs + 9000, 27);
         });
         EXPECT_EQ(result, 0) << row.name;
         EXPECT_EQ(IdentifyRequests(), 2) << row.name;
         EXPECT_EQ(Says("Обнаружено"), row.shown) << row.name;
         EXPECT_FALSE(Says("Соединение")) << row.name;
-        EXPECT_EQ(line->opens, 1) << row.name;
-        EXPECT_EQ(line->timeouts.constant, 100u) << row.name << ": back in the fallback wait";
+        EXPECT_EQ(line->Opens(), 1) << row.name;
+        EXPECT_EQ(line->ReadTimeouts().ReadTotalTimeoutConstant, 100u)
+            << row.name << ": back in the fallback wait";
     }
 }
 
@@ -81,7 +82,7 @@ TEST_F(Rs485Loader, AnnouncementAfterTwoSecondsIsCaughtByTheFallback) {
     script.announceDelayMs = 2600;
     EXPECT_EQ(Flash(), 0);
     EXPECT_EQ(device->Image(), image);
-    EXPECT_EQ(line->opens, 2);
+    EXPECT_EQ(line->Opens(), 2);
 }
 
 TEST_F(Rs485Loader, FallbackDropsOtherBytesAndWaitsForBlst) {
@@ -89,9 +90,9 @@ TEST_F(Rs485Loader, FallbackDropsOtherBytesAndWaitsForBlst) {
     WriteImage(ImageText(image));
     // Already in its boot loader: its announcement at the open is purged and it ignores requests.
     script.inLoader = true;
-    EXPECT_EQ(Flash([](VirtualLine& line) {
-                  line.Deliver(kStartMs + 4000, {'B', 'X', 'Y', 'Z', 'B', 'L', 'S'});
-                  line.Deliver(kStartMs + 4500, {'B', 'L', 'S', 'T'});
+    EXPECT_EQ(Flash([](VirtualSerialLine& line) {
+                  line.SendAt(kStartMs + 4000, {'B', 'X', 'Y', 'Z', 'B', 'L', 'S'});
+                  line.SendAt(kStartMs + 4500, {'B', 'L', 'S', 'T'});
               }),
               0);
     EXPECT_EQ(device->Image(), image);
@@ -135,9 +136,9 @@ TEST_F(Rs485Loader, PulledAdapterEndsTheRunAtOnce) {
         script.answerFind = row.answerFind;
         script.announceAfterSwitch = false;
         script.announcements = 0;
-        EXPECT_EQ(Flash([&](VirtualLine& line) { line.UnplugAt(row.pulledAtMs); }), -1) << row.name;
+        EXPECT_EQ(Flash([&](VirtualSerialLine& line) { line.UnplugAt(row.pulledAtMs); }), -1) << row.name;
         EXPECT_TRUE(Says("\\\\.\\COM12 отключен\n")) << row.name << ": " << output;
-        EXPECT_EQ(line->opens, row.answerFind ? 2 : 1) << row.name;
+        EXPECT_EQ(line->Opens(), row.answerFind ? 2 : 1) << row.name;
         EXPECT_EQ(clock.NowMs(), row.pulledAtMs) << row.name;
         EXPECT_EQ(port, nullptr) << row.name;
     }
@@ -149,20 +150,20 @@ TEST_F(Rs485Loader, ReopenIsRetriedUntilThePortIsBack) {
     auto image = MakeImage(2, 20);
     WriteImage(ImageText(image));
     script.announceDelayMs = 1500;
-    EXPECT_EQ(Flash([](VirtualLine& line) { line.ReenumerateOnClose(700); }), 0);
+    EXPECT_EQ(Flash([](VirtualSerialLine& line) { line.UnplugOnClose(700); }), 0);
     EXPECT_TRUE(Says("\\\\.\\COM12 недоступен, ожидание подключения\nСоединение установлено\n")) << output;
-    EXPECT_EQ(line->opens, 2);
+    EXPECT_EQ(line->Opens(), 2);
     EXPECT_EQ(device->Image(), image);
 
     // Never back: the wait goes on, paced (the clock moves), until Esc; F finds no port to ask on.
-    int result = Flash([](VirtualLine& line) {
-        line.ReenumerateOnClose(UINT64_MAX);
-        line.TypeKeyAt(kStartMs + 3000, 'F');
-        line.TypeKeyAt(kStartMs + 6000, 27);
+    int result = Flash([&](VirtualSerialLine& line) {
+        line.UnplugOnClose(UINT64_MAX);
+        TypeKeyAt(kStartMs + 3000, 'F');
+        TypeKeyAt(kStartMs + 6000, 27);
     });
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(Says("недоступен, ожидание подключения\n"));
-    EXPECT_EQ(line->opens, 1);
+    EXPECT_EQ(line->Opens(), 1);
     EXPECT_EQ(IdentifyRequests(), 1);
 }
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/support/virtual_line.h"
+#include "tests/support/keyboard_pipe.h"
 
 namespace {
 

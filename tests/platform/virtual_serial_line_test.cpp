@@ -10,6 +10,7 @@
 #include "platform/win32/last_error.h"
 #include "platform/win32/serial.h"
 #include "tests/support/answering_device.h"
+#include "tests/support/boot_loader_emulator.h"
 #include "tests/support/virtual_clock.h"
 
 namespace {
@@ -95,6 +96,8 @@ TEST(VirtualSerialLine, ReadFileFollowsTheTimeoutsOnTheClock) {
         {"first byte", {MAXDWORD, MAXDWORD, 100}, 3, {'a'}, 23, false},
         {"first byte, none in time", {MAXDWORD, MAXDWORD, 15}, 3, {}, 15, false},
         {"interval runs from the last byte only", {1, 0, 0}, 10, {'a', 'b', 'c'}, 26, false},
+        {"interval ends it before the total", {1, 0, 100}, 10, {'a', 'b', 'c'}, 26, false},
+        {"multiplier times size and constant, in silence", {100, 5, 6}, 2, {}, 16, false},
     };
     for (const Row& row : rows) {
         OpenLine port({9600, {'a', 'b', 'c'}, 20}, {});
@@ -118,6 +121,64 @@ TEST(VirtualSerialLine, PurgeDropsWhatArrivedAndWhatHasNotGone) {
     EXPECT_EQ(port.Read(port.Queues().cbInQue), Bytes{0xEE}) << "no echo of the bytes never sent";
     ASSERT_EQ(port.device.heard.size(), 1u);
     EXPECT_EQ(port.device.heard[0].bytes, Bytes{1});
+}
+
+// A pull ends a waiting read at its moment; while the line is away opens fail and what is sent is
+// lost; back, it opens afresh. A line that re-enumerates as its port closes is away from then.
+TEST(VirtualSerialLine, PulledLineHangsUpAndComesBack) {
+    OpenLine port({9600, {}, 0}, {});
+    COMMTIMEOUTS timeouts{0, 0, 5000, 0, 0};
+    ASSERT_TRUE(SetCommTimeouts(port.handle, &timeouts));
+    port.line.UnplugAt(100, 300);
+    port.line.SendAt(200, {'x'});
+    port.line.SendAt(400, {'y'});
+    Bytes buffer(1);
+    DWORD done = 0;
+    SetLastError(0);
+    EXPECT_FALSE(ReadFile(port.handle, buffer.data(), 1, &done, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_DEVICE_NOT_CONNECTED);
+    EXPECT_EQ(port.clock.NowMs(), 100u);
+    CloseHandle(port.handle);
+    EXPECT_EQ(OpenCom(4), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    port.clock.Set(300);
+    port.handle = OpenCom(4);
+    ASSERT_NE(port.handle, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetCommTimeouts(port.handle, &timeouts));
+    EXPECT_EQ(port.Read(2), Bytes{'y'}) << "the byte sent while away is lost";
+    EXPECT_EQ(port.line.Opens(), 2);
+    EXPECT_EQ(port.line.ReadTimeouts().ReadTotalTimeoutConstant, 5000u);
+
+    port.line.UnplugOnClose(50);
+    CloseHandle(port.handle);
+    EXPECT_EQ(OpenCom(4), INVALID_HANDLE_VALUE);
+    port.clock.Advance(50);
+    port.handle = OpenCom(4);
+    EXPECT_NE(port.handle, INVALID_HANDLE_VALUE);
+}
+
+// An announcement due while a write is on its way waits until the device has heard it, and then
+// goes out only while the device still announces: it never lands in the answer to a block.
+TEST(VirtualSerialLine, AnnouncementsStopOnceTheDeviceHearsABlock) {
+    VirtualClock clock{0};
+    BootLoaderEmulator device({.echo = false, .inLoader = true});
+    VirtualSerialLine line(4, device);
+    HANDLE handle = OpenCom(4);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    COMMTIMEOUTS timeouts{0, 0, 1000, 0, 0};
+    ASSERT_TRUE(SetCommTimeouts(handle, &timeouts));
+    clock.Set(40);
+    // A block of 20 bytes takes 20.8 ms at 9600 baud, past the first "BLST" due at 50 ms.
+    Bytes block = {0x00, 0x12};
+    block.resize(20, 0xA5);
+    DWORD done = 0;
+    ASSERT_TRUE(WriteFile(handle, block.data(), block.size(), &done, nullptr));
+    Bytes got(8);
+    ASSERT_TRUE(ReadFile(handle, got.data(), got.size(), &done, nullptr));
+    got.resize(done);
+    EXPECT_EQ(got, Bytes{0x11});
+    EXPECT_EQ(device.BlocksReceived(), 1);
+    CloseHandle(handle);
 }
 
 TEST(VirtualSerialLine, RegistryNumbersAndNamesThePorts) {

@@ -8,12 +8,11 @@ namespace {
 // Start bit, eight data bits, stop bit.
 constexpr std::uint64_t BitsPerByte = 10;
 
-// The wire time of `count` bytes, counted from one start so that rounding never adds up.
-std::uint64_t WireUs(std::size_t count, std::uint32_t baud) {
-    return baud ? count * BitsPerByte * 1'000'000 / baud : 0;
-}
-
 } // namespace
+
+std::uint64_t SerialWire::WireUs(std::size_t count, std::uint32_t baud) const {
+    return pace && baud ? count * BitsPerByte * 1'000'000 / baud : 0;
+}
 
 void SerialWire::Opened(std::uint64_t nowUs, std::uint32_t baud) {
     Schedule(device.Opened(), nullptr, nowUs, baud);
@@ -35,17 +34,67 @@ void SerialWire::Write(const std::uint8_t* bytes, std::size_t count, std::uint64
     outgoing.push_back(std::move(out));
 }
 
+void SerialWire::Send(std::vector<std::uint8_t> bytes, std::uint64_t atUs, std::uint32_t baud) {
+    if (!bytes.empty()) due.emplace(atUs, Run{std::move(bytes), baud, false});
+}
+
+void SerialWire::Unplug(std::uint64_t fromUs, std::uint64_t toUs) {
+    awayFromUs = fromUs;
+    awayToUs = toUs;
+    pulled = false;
+}
+
+// On a tie the pull comes first, then the write that has gone, then the run that starts.
 void SerialWire::CatchUp(std::uint64_t nowUs) {
-    while (!outgoing.empty() && outgoing.front().ends.back() <= nowUs) {
-        Outgoing out = std::move(outgoing.front());
-        outgoing.pop_front();
-        Schedule(device.Received(out.bytes.data(), out.bytes.size(), out.baud), &out, out.ends.back(),
-                 out.baud);
+    for (;;) {
+        std::uint64_t pull = pulled ? NoEvent : awayFromUs;
+        std::uint64_t heard = outgoing.empty() ? NoEvent : outgoing.front().ends.back();
+        std::uint64_t start = NextRunStart();
+        std::uint64_t first = std::min({pull, heard, start});
+        if (first == NoEvent || first > nowUs) return;
+        if (first == pull)
+            Pull();
+        else if (first == heard)
+            Deliver();
+        else
+            StartRun(start);
     }
 }
 
-// An answer run starts after its delay or once the wire back is free; a run the device marks as
-// the echo of the write (a model of an echoing line) lands byte for byte as the written ones left.
+std::uint64_t SerialWire::NextRunStart() const {
+    if (due.empty()) return NoEvent;
+    const auto& [dueUs, run] = *due.begin();
+    std::uint64_t start = std::max(dueUs, receiveFreeUs);
+    if (run.announcement && !outgoing.empty()) start = std::max(start, sendFreeUs);
+    return start;
+}
+
+void SerialWire::Deliver() {
+    Outgoing out = std::move(outgoing.front());
+    outgoing.pop_front();
+    Schedule(device.Received(out.bytes.data(), out.bytes.size(), out.baud), &out, out.ends.back(), out.baud);
+}
+
+void SerialWire::StartRun(std::uint64_t startUs) {
+    Run run = std::move(due.begin()->second);
+    due.erase(due.begin());
+    if (Away(startUs) || (run.announcement && !device.Announcing())) return;
+    for (std::size_t k = 0; k < run.bytes.size(); ++k)
+        incoming.emplace(startUs + WireUs(k + 1, run.baud), Incoming{run.bytes[k], false});
+    receiveFreeUs = startUs + WireUs(run.bytes.size(), run.baud);
+}
+
+void SerialWire::Pull() {
+    pulled = true;
+    ++unplugs;
+    outgoing.clear();
+    incoming.clear();
+    sendFreeUs = std::min(sendFreeUs, awayFromUs);
+    receiveFreeUs = std::min(receiveFreeUs, awayFromUs);
+}
+
+// An answer run is due after its delay; a run the device marks as the echo of the write (a model
+// of an echoing line) lands byte for byte as the written ones left.
 void SerialWire::Schedule(const std::vector<TimedBytes>& runs, const Outgoing* cause, std::uint64_t fromUs,
                           std::uint32_t baud) {
     for (const TimedBytes& run : runs) {
@@ -56,10 +105,7 @@ void SerialWire::Schedule(const std::vector<TimedBytes>& runs, const Outgoing* c
                                  Incoming{run.bytes[k], true});
             continue;
         }
-        std::uint64_t start = std::max(fromUs + std::uint64_t{run.delayMs} * 1000, receiveFreeUs);
-        for (std::size_t k = 0; k < run.bytes.size(); ++k)
-            incoming.emplace(start + WireUs(k + 1, baud), Incoming{run.bytes[k], false});
-        receiveFreeUs = start + WireUs(run.bytes.size(), baud);
+        due.emplace(fromUs + std::uint64_t{run.delayMs} * 1000, Run{run.bytes, baud, run.announcement});
     }
 }
 
@@ -86,10 +132,14 @@ std::size_t SerialWire::Take(std::uint8_t* buffer, std::size_t size, std::uint64
 
 std::uint64_t SerialWire::NextEvent(std::uint64_t nowUs) const {
     std::uint64_t next = NoEvent;
+    auto later = [&](std::uint64_t us) {
+        if (us > nowUs) next = std::min(next, us);
+    };
     auto arriving = incoming.upper_bound(nowUs);
-    if (arriving != incoming.end()) next = arriving->first;
-    if (!outgoing.empty() && outgoing.front().ends.back() > nowUs)
-        next = std::min(next, outgoing.front().ends.back());
+    if (arriving != incoming.end()) later(arriving->first);
+    if (!outgoing.empty()) later(outgoing.front().ends.back());
+    later(NextRunStart());
+    if (!pulled) later(awayFromUs);
     return next;
 }
 
@@ -109,11 +159,6 @@ void SerialWire::DropUnsent(std::uint64_t nowUs) {
     sendFreeUs = std::min(sendFreeUs, nowUs);
     std::uint64_t lastArrival = incoming.empty() ? 0 : incoming.rbegin()->first;
     receiveFreeUs = std::min(receiveFreeUs, std::max(nowUs, lastArrival));
-}
-
-void SerialWire::DropAll() {
-    outgoing.clear();
-    incoming.clear();
 }
 
 } // namespace testing_support

@@ -32,8 +32,9 @@ void MoveClockTo(std::uint64_t ms) {
 
 } // namespace
 
-VirtualLineState::VirtualLineState(std::string name, LineDevice& device, bool echo, std::uint32_t baud)
-    : name(std::move(name)), wire(device, echo) {
+VirtualLineState::VirtualLineState(std::string name, LineDevice& device, bool echo, bool pace,
+                                   std::uint32_t baud)
+    : name(std::move(name)), wire(device, echo, pace) {
     speed_t speed = B9600;
     win32::BaudToSpeed(baud, &speed);
     cfsetispeed(&settings, speed);
@@ -45,54 +46,79 @@ std::uint32_t VirtualLineState::Baud() const {
     return win32::SpeedToBaud(cfgetospeed(&settings));
 }
 
-VirtualComPort::VirtualComPort(std::shared_ptr<VirtualLineState> state) : line(std::move(state)) {
+void VirtualLineState::CatchUp(std::uint64_t nowMs) {
+    wire.CatchUp(nowMs * 1000);
+    if (wire.Unplugs() == unplugsSeen) return;
+    unplugsSeen = wire.Unplugs();
+    modem = {};
+}
+
+void VirtualLineState::Unplug(std::uint64_t fromMs, std::uint64_t toMs) {
+    auto us = [](std::uint64_t ms) {
+        return ms >= SerialWire::NoEvent / 1000 ? SerialWire::NoEvent : ms * 1000;
+    };
+    wire.Unplug(us(fromMs), us(toMs));
+}
+
+std::shared_ptr<VirtualComPort> VirtualComPort::Open(std::shared_ptr<VirtualLineState> line) {
     std::lock_guard guard(line->lock);
+    std::uint64_t now = NowMs();
+    line->CatchUp(now);
+    if (line->wire.Away(now * 1000)) {
+        win32::FailWith(ERROR_FILE_NOT_FOUND); // as a pulled adapter's port is not there
+        return nullptr;
+    }
+    ++line->opens;
     line->modem = {true, true, false};
-    line->wire.Opened(NowMs() * 1000, line->Baud());
+    line->wire.Opened(now * 1000, line->Baud());
+    return std::make_shared<VirtualComPort>(line, line->wire.Unplugs());
 }
 
 template <class Work> BOOL VirtualComPort::OnLine(Work work) {
     std::lock_guard guard(line->lock);
-    if (!line->connected) return win32::FailWith(ERROR_DEVICE_NOT_CONNECTED);
-    line->wire.CatchUp(NowMs() * 1000);
+    line->CatchUp(NowMs());
+    if (HungUp()) return win32::FailWith(ERROR_DEVICE_NOT_CONNECTED);
     return work();
 }
 
 BOOL VirtualComPort::Read(void* buffer, DWORD size, DWORD* done) {
     return OnLine([&] {
-        ReadUntilDone(static_cast<std::uint8_t*>(buffer), size, done);
-        return TRUE; // a time-out is a success with fewer bytes, as on Windows
+        line->readTimeouts = Timeouts();
+        return ReadUntilDone(static_cast<std::uint8_t*>(buffer), size, done);
     });
 }
 
-void VirtualComPort::ReadUntilDone(std::uint8_t* bytes, DWORD size, DWORD* done) {
+// A time-out is a success with fewer bytes, as on Windows; a pull ends the read as a failure.
+BOOL VirtualComPort::ReadUntilDone(std::uint8_t* bytes, DWORD size, DWORD* done) {
     ReadPlan plan = win32::PlanRead(Timeouts(), size);
     std::uint64_t totalEnd = Later(NowMs(), plan.totalMs), intervalEnd = ReadPlan::NoLimit;
     while (*done < size) {
         std::uint64_t now = NowMs();
-        line->wire.CatchUp(now * 1000);
+        line->CatchUp(now);
+        if (HungUp()) return win32::FailWith(ERROR_DEVICE_NOT_CONNECTED);
         if (std::size_t got = line->wire.Take(bytes + *done, size - *done, now * 1000)) {
             *done += static_cast<DWORD>(got);
-            if (plan.firstByte) return;
+            if (plan.firstByte) return TRUE;
             if (plan.intervalMs) intervalEnd = now + plan.intervalMs;
             continue;
         }
-        if (plan.atOnce) return;
+        if (plan.atOnce) return TRUE;
         std::uint64_t deadline = std::min(totalEnd, intervalEnd);
         std::uint64_t next = MsAtOrAfter(line->wire.NextEvent(now * 1000));
         if (next != ReadPlan::NoLimit && next <= deadline) {
             MoveClockTo(next);
         } else if (deadline != ReadPlan::NoLimit) {
             MoveClockTo(deadline);
-            return;
+            return TRUE;
         } else {
             // On Windows the caller would hang; here the test goes on and is told.
             line->waitedForever = true;
             std::fprintf(stderr, "%s: a read of %u bytes waits for ever: no time-out and no byte to come\n",
                          line->name.c_str(), static_cast<unsigned>(size));
-            return;
+            return TRUE;
         }
     }
+    return TRUE;
 }
 
 BOOL VirtualComPort::Write(const void* buffer, DWORD size, DWORD* done) {
@@ -109,7 +135,15 @@ BOOL VirtualComPort::Write(const void* buffer, DWORD size, DWORD* done) {
 
 BOOL VirtualComPort::Close() {
     std::lock_guard guard(line->lock);
-    if (line->connected) line->modem = {};
+    std::uint64_t now = NowMs();
+    line->CatchUp(now);
+    if (HungUp()) return TRUE;
+    line->modem = {};
+    if (line->awayOnCloseMs == 0) return TRUE;
+    // The adapter re-enumerates: it is away for a while from now.
+    std::uint64_t away = line->awayOnCloseMs;
+    line->awayOnCloseMs = 0;
+    line->Unplug(now, away > VirtualLineState::Never - now ? VirtualLineState::Never : now + away);
     return TRUE;
 }
 

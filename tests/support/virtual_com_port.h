@@ -27,25 +27,41 @@ struct ModemLines {
 };
 
 // What a line and the handles opened on it share. A handle may outlive its line: once the line is
-// unplugged or gone every call fails with ERROR_DEVICE_NOT_CONNECTED, and the device is not touched.
+// pulled or gone every call fails with ERROR_DEVICE_NOT_CONNECTED, and the device is not touched.
 struct VirtualLineState {
-    VirtualLineState(std::string name, LineDevice& device, bool echo, std::uint32_t baud);
+    static constexpr std::uint64_t Never = UINT64_MAX;
+
+    VirtualLineState(std::string name, LineDevice& device, bool echo, bool pace, std::uint32_t baud);
     std::uint32_t Baud() const;
+    // Brings the wire up to the clock; a pull drops the modem lines.
+    void CatchUp(std::uint64_t nowMs);
+    // Pulls the line at fromMs until toMs (Never: for good); what the wire then carries is lost. The
+    // pull plays at the next look at the line, after what came before it.
+    void Unplug(std::uint64_t fromMs, std::uint64_t toMs);
 
     std::mutex lock;
     const std::string name; // COMn, for the report of a read that could never end
     SerialWire wire;
     termios settings{}; // kept from one open to the next, as a tty keeps its settings
-    bool connected = true;
     ModemLines modem;
     std::vector<LineWrite> writes;
+    int opens = 0;
+    COMMTIMEOUTS readTimeouts{};     // those the last ReadFile ran under
+    std::uint64_t awayOnCloseMs = 0; // the next close pulls the line for this long
     bool waitedForever = false;
+
+  private:
+    unsigned unplugsSeen = 0;
 };
 
 class VirtualComPort : public win32::SerialDevice {
   public:
-    // Opens the line: DTR and RTS rise and the device says what it says on opening.
-    explicit VirtualComPort(std::shared_ptr<VirtualLineState> line);
+    // Opens the line: DTR and RTS rise and the device says what it says on opening. Null with
+    // ERROR_FILE_NOT_FOUND while the line is pulled.
+    static std::shared_ptr<VirtualComPort> Open(std::shared_ptr<VirtualLineState> line);
+    // A handle opened after the line's `unplugs` pulls; it hangs up at the next one.
+    VirtualComPort(std::shared_ptr<VirtualLineState> line, unsigned unplugs)
+        : line(std::move(line)), unplugsAtOpen(unplugs) {}
 
     BOOL Read(void* buffer, DWORD size, DWORD* done) override;
     BOOL Write(const void* buffer, DWORD size, DWORD* done) override;
@@ -57,12 +73,15 @@ class VirtualComPort : public win32::SerialDevice {
     BOOL Escape(DWORD function) override;
 
   private:
-    // Locks the line, fails on a line that has gone, brings the wire up to the clock, then works.
+    // Locks the line, brings the wire up to the clock, fails on a line that has gone, then works.
     template <class Work> BOOL OnLine(Work work);
-    // Moves the clock on while bytes come, until the read is done or its time has run out.
-    void ReadUntilDone(std::uint8_t* bytes, DWORD size, DWORD* done);
+    bool HungUp() const { return line->wire.Unplugs() != unplugsAtOpen; }
+    // Moves the clock on while bytes come, until the read is done, its time has run out or the
+    // line is pulled.
+    BOOL ReadUntilDone(std::uint8_t* bytes, DWORD size, DWORD* done);
 
     std::shared_ptr<VirtualLineState> line;
+    unsigned unplugsAtOpen;
     DWORD dtrControl = DTR_CONTROL_ENABLE;
     DWORD rtsControl = RTS_CONTROL_ENABLE;
 };

@@ -42,19 +42,24 @@ std::uint32_t CheckedBaud(std::uint32_t baud) {
 VirtualSerialLine::VirtualSerialLine(unsigned comNumber, LineDevice& device, Options options)
     : comNumber(comNumber),
       state(std::make_shared<VirtualLineState>("COM" + std::to_string(comNumber), device, options.echo,
-                                               CheckedBaud(options.baud))) {
+                                               options.pace, CheckedBaud(options.baud))) {
     if (!win32::CurrentClock().IsVirtual())
         throw std::logic_error("a virtual serial line runs on a virtual clock only");
     auto line = state;
     if (!win32::RegisterComDevice(comNumber, options.description,
-                                  [line] { return std::make_shared<VirtualComPort>(line); }))
+                                  [line] { return VirtualComPort::Open(line); }))
         throw std::invalid_argument(ComName() + " is taken or out of range");
     registered = true;
     Hidden().Enter();
 }
 
 VirtualSerialLine::~VirtualSerialLine() {
-    Unplug();
+    if (registered) win32::UnregisterComDevice(comNumber);
+    {
+        // Gone since the start of time: nothing of it plays again, so the device is not touched.
+        std::lock_guard guard(state->lock);
+        state->Unplug(0, VirtualLineState::Never);
+    }
     Hidden().Leave();
 }
 
@@ -73,18 +78,42 @@ ModemLines VirtualSerialLine::Modem() const {
     return state->modem;
 }
 
+int VirtualSerialLine::Opens() const {
+    std::lock_guard guard(state->lock);
+    return state->opens;
+}
+
+COMMTIMEOUTS VirtualSerialLine::ReadTimeouts() const {
+    std::lock_guard guard(state->lock);
+    return state->readTimeouts;
+}
+
 bool VirtualSerialLine::WaitedForever() const {
     std::lock_guard guard(state->lock);
     return state->waitedForever;
+}
+
+void VirtualSerialLine::SendAt(std::uint64_t atMs, std::vector<std::uint8_t> bytes) {
+    std::lock_guard guard(state->lock);
+    state->wire.Send(std::move(bytes), atMs * 1000, state->Baud());
 }
 
 void VirtualSerialLine::Unplug() {
     if (registered) win32::UnregisterComDevice(comNumber);
     registered = false;
     std::lock_guard guard(state->lock);
-    state->connected = false;
+    state->Unplug(win32::CurrentClock().NowMs(), VirtualLineState::Never);
     state->modem = {};
-    state->wire.DropAll();
+}
+
+void VirtualSerialLine::UnplugAt(std::uint64_t atMs, std::uint64_t backAtMs) {
+    std::lock_guard guard(state->lock);
+    state->Unplug(atMs, backAtMs);
+}
+
+void VirtualSerialLine::UnplugOnClose(std::uint64_t awayMs) {
+    std::lock_guard guard(state->lock);
+    state->awayOnCloseMs = awayMs;
 }
 
 } // namespace testing_support

@@ -26,6 +26,7 @@ class VirtualSerialLine {
     struct Options {
         std::string description = "Virtual serial line"; // the friendly name's text before "(COMn)"
         bool echo = false;         // an adapter that returns every written byte as it leaves
+        bool pace = true;          // bytes take their wire time; without, a line faster than its rate
         std::uint32_t baud = 9600; // the line's rate before a program sets one
     };
 
@@ -46,13 +47,27 @@ class VirtualSerialLine {
     // Every WriteFile of the program, in order.
     std::vector<LineWrite> Writes() const;
     ModemLines Modem() const;
+    // How often a port was opened on the line.
+    int Opens() const;
+    // The time-outs the last ReadFile ran under.
+    COMMTIMEOUTS ReadTimeouts() const;
     // A read asked for bytes that could never come, with no time-out to end it. It returned with
     // what there was instead of hanging; a test that did not expect it has found a fault.
     bool WaitedForever() const;
 
+    // Bytes from the device's side at atMs, at the rate the line runs at now, besides what it answers:
+    // another talker, or noise.
+    void SendAt(std::uint64_t atMs, std::vector<std::uint8_t> bytes);
+
     // Pulls the plug: the open port hangs up (its calls fail with ERROR_DEVICE_NOT_CONNECTED), the
     // bytes on their way are lost and the port leaves the enumeration.
     void Unplug();
+    // Pulls the plug at atMs, a read that waits then ending there, and puts it back at backAtMs:
+    // meanwhile opens fail with ERROR_FILE_NOT_FOUND (the port stays listed) and what the device
+    // sends is lost. A later call replaces it.
+    void UnplugAt(std::uint64_t atMs, std::uint64_t backAtMs = VirtualLineState::Never);
+    // The adapter re-enumerates as the open port next closes, away for awayMs from then.
+    void UnplugOnClose(std::uint64_t awayMs);
 
   private:
     unsigned comNumber;
