@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "configurator/link/frames.h"
 #include "loaders/kline/kline_loader.h"
 #include "tests/loaders/loader_fixture.h"
 
@@ -13,14 +12,6 @@ class KlineLoader : public LoaderFixture {
         return Run(RunKlineLoader, script, {"COM12", imagePath}, prepare);
     }
 };
-
-std::vector<std::uint8_t> KlineFrame(const std::string& payload) {
-    std::vector<std::uint8_t> frame(frames::FrameAreaSize);
-    frame.resize(static_cast<std::size_t>(
-        frames::BuildKlineFrame(0, 0, reinterpret_cast<const std::uint8_t*>(payload.data()),
-                                static_cast<int>(payload.size()), frame.data())));
-    return frame;
-}
 
 TEST_F(KlineLoader, FlashesAMultiBlockImageThroughTheWholeExchange) {
     auto image = MakeImage(3, 300);

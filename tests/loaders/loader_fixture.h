@@ -19,6 +19,7 @@
 #include "tests/support/boot_loader_emulator.h"
 #include "tests/support/firmware_image_file.h"
 #include "tests/support/keyboard_pipe.h"
+#include "tests/support/sensor_frames.h"
 #include "tests/support/virtual_clock.h"
 #include "tests/support/virtual_serial_line.h"
 
@@ -34,6 +35,16 @@ using testing_support::VirtualSerialLine;
 constexpr std::uint64_t kStartMs = 1000;
 // The runs name COM12; every other port is absent.
 constexpr unsigned kComNumber = 12;
+
+// The configurator's frames, which the loaders' must equal byte for byte.
+inline std::vector<std::uint8_t> KlineFrame(const std::string& text) {
+    std::string frame = testing_support::EncodeKlineRequest(0, 0, text);
+    return {frame.begin(), frame.end()};
+}
+inline std::vector<std::uint8_t> Rs485Frame(int address, int command, const std::vector<std::uint8_t>& data) {
+    std::string frame = testing_support::EncodeRs485Request(address, command, data);
+    return {frame.begin(), frame.end()};
+}
 
 // The image as the file spells it: two hex digits a byte, 16 to a line.
 inline std::string ImageText(const std::vector<std::uint8_t>& image) {

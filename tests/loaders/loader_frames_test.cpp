@@ -21,21 +21,6 @@ std::vector<std::uint8_t> Bytes(const char* text) {
     return {text, text + std::strlen(text)};
 }
 
-std::vector<std::uint8_t> KlineReference(const std::string& payload) {
-    std::vector<std::uint8_t> frame(frames::FrameAreaSize);
-    frame.resize(static_cast<std::size_t>(
-        frames::BuildKlineFrame(0, 0, reinterpret_cast<const std::uint8_t*>(payload.data()),
-                                static_cast<int>(payload.size()), frame.data())));
-    return frame;
-}
-
-std::vector<std::uint8_t> Rs485Reference(int address, int command, std::vector<std::uint8_t> data) {
-    std::vector<std::uint8_t> frame(frames::FrameAreaSize);
-    frame.resize(static_cast<std::size_t>(
-        frames::BuildRs485Frame(address, command, data.data(), static_cast<int>(data.size()), frame.data())));
-    return frame;
-}
-
 TEST(LoaderChecksums, MatchTheConfiguratorsOnEveryInput) {
     EXPECT_EQ(kline::Sum16(reinterpret_cast<const BYTE*>("abc"), 3), 0x27D7);
     EXPECT_EQ(kline::Sum16(nullptr, 0), 0);
@@ -110,14 +95,13 @@ TEST_F(LoaderFrames, AreByteIdenticalWithTheConfiguratorsFrames) {
     auto requests = device->Requests();
     // The K-line device hears only the K-line frames; the RS-485 ones are checked on the wire below.
     ASSERT_EQ(requests.size(), 3u);
-    EXPECT_EQ(requests[0], KlineReference(" #F"));
-    EXPECT_EQ(requests[1], KlineReference(" #i4711"));
-    EXPECT_EQ(requests[2], KlineReference(" #T4294967295BOOT"));
-    EXPECT_EQ(Rs485Reference(0, 0x33, {}), (std::vector<std::uint8_t>{0x31, 0x00, 0x33, 0x29}));
-    EXPECT_EQ(std::vector<std::uint8_t>(txBuffer, txPtr),
-              Rs485Reference(0x42, 0x3A, {0xEF, 0xCD, 0xAB, 0x89}));
+    EXPECT_EQ(requests[0], KlineFrame(" #F"));
+    EXPECT_EQ(requests[1], KlineFrame(" #i4711"));
+    EXPECT_EQ(requests[2], KlineFrame(" #T4294967295BOOT"));
+    EXPECT_EQ(Rs485Frame(0, 0x33, {}), (std::vector<std::uint8_t>{0x31, 0x00, 0x33, 0x29}));
+    EXPECT_EQ(std::vector<std::uint8_t>(txBuffer, txPtr), Rs485Frame(0x42, 0x3A, {0xEF, 0xCD, 0xAB, 0x89}));
     rs485::SendRs485Command(0, 0x33);
-    EXPECT_EQ(std::vector<std::uint8_t>(txBuffer, txPtr), Rs485Reference(0, 0x33, {}));
+    EXPECT_EQ(std::vector<std::uint8_t>(txBuffer, txPtr), Rs485Frame(0, 0x33, {}));
 }
 
 // The receive state machine, a byte at a time.
@@ -137,21 +121,21 @@ TEST_F(LoaderFrames, ReceiverTakesFramesAndTheAnnouncement) {
     EXPECT_EQ(feed(Bytes("xyBLST")), kline::RxEvent::Announced);
 
     for (std::uint8_t length : {std::uint8_t(0), std::uint8_t(55), std::uint8_t(0xFF)}) {
-        auto frame = KlineReference(" #I1");
+        auto frame = KlineFrame(" #I1");
         frame[6] = length;
         frame.resize(7);
         feed(frame);
         EXPECT_EQ(rxCount, 0) << int(length);
         EXPECT_EQ(rxState, kline::kIdle) << int(length);
     }
-    auto longest = KlineReference(" #I9" + std::string(50, ' '));
+    auto longest = KlineFrame(" #I9" + std::string(50, ' '));
     ASSERT_EQ(longest.size(), 63u);
     EXPECT_EQ(feed(longest), kline::RxEvent::Identified);
     EXPECT_EQ(deviceNumber, 9);
-    EXPECT_EQ(feed(KlineReference(" #X9")), kline::RxEvent::None);
-    EXPECT_EQ(feed(KlineReference(" I9")), kline::RxEvent::None);
-    EXPECT_EQ(feed(KlineReference(" #")), kline::RxEvent::None);
-    EXPECT_EQ(feed(KlineReference(" ")), kline::RxEvent::None);
+    EXPECT_EQ(feed(KlineFrame(" #X9")), kline::RxEvent::None);
+    EXPECT_EQ(feed(KlineFrame(" I9")), kline::RxEvent::None);
+    EXPECT_EQ(feed(KlineFrame(" #")), kline::RxEvent::None);
+    EXPECT_EQ(feed(KlineFrame(" ")), kline::RxEvent::None);
     EXPECT_EQ(rxCount, 0);
 }
 
