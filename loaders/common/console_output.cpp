@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
-char oemText[kOemTextSize];
+char oemText[OemTextSize];
 
 namespace loaders {
 
 void WriteText(const char* text1251) {
-    constexpr std::size_t fits = (kOemTextSize - 1) / win32::kOemBytesPerChar;
+    constexpr std::size_t fits = (OemTextSize - 1) / win32::OemBytesPerChar;
     char source[fits + 1];
     std::strncpy(source, text1251, fits);
     source[fits] = '\0';

@@ -8,8 +8,8 @@
 #include "platform/win32/console.h"
 
 // Room for the longest message at the worst growth of the conversion (three UTF-8 bytes per byte).
-inline constexpr std::size_t kOemTextSize = loaders::messages::kLongestMessage * win32::kOemBytesPerChar + 1;
-extern char oemText[kOemTextSize];
+inline constexpr std::size_t OemTextSize = loaders::messages::LongestMessage * win32::OemBytesPerChar + 1;
+extern char oemText[OemTextSize];
 
 namespace loaders {
 

@@ -9,7 +9,7 @@ namespace loaders {
 
 namespace {
 ImageReadResult FileNotFound() {
-    WriteLine(messages::kFileNotFound);
+    WriteLine(messages::FileNotFound);
     return ImageReadResult::NotFound;
 }
 
@@ -36,14 +36,14 @@ int DecodeFirmwareText(std::FILE* file, BYTE* buffer, int capacity, bool& overfl
 
 const char* CheckFirmwareImage(const BYTE* buffer, int length) {
     // Nothing to send would be reported as written, with the sensor left in its boot loader.
-    if (length <= 0) return messages::kImageEmpty.c_str();
+    if (length <= 0) return messages::ImageEmpty.c_str();
     int position = 0;
     while (position < length) {
-        if (length - position < 2) return messages::kImageCutInLength.c_str();
+        if (length - position < 2) return messages::ImageCutInLength.c_str();
         int onWire = buffer[position] * 256 + buffer[position + 1] + 2;
         // The echo of a block is read back into the echo buffer whole.
-        if (onWire > kEchoBufferSize) return messages::kBlockTooLong.c_str();
-        if (onWire > length - position) return messages::kBlockPastEnd.c_str();
+        if (onWire > EchoBufferSize) return messages::BlockTooLong.c_str();
+        if (onWire > length - position) return messages::BlockPastEnd.c_str();
         position += onWire;
     }
     return nullptr;
@@ -55,7 +55,7 @@ ImageReadResult ReadFirmwareImage(const char* path, BYTE* buffer, int& length) {
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return FileNotFound();
     bool overflow = false;
-    length = DecodeFirmwareText(file, buffer, kFirmwareImageSize, overflow);
+    length = DecodeFirmwareText(file, buffer, FirmwareImageSize, overflow);
     // A read may fail part-way: the bytes before it would pass for the whole image.
     bool unreadable = std::ferror(file) != 0;
     std::fclose(file);
@@ -63,7 +63,7 @@ ImageReadResult ReadFirmwareImage(const char* path, BYTE* buffer, int& length) {
         length = 0;
         return FileNotFound();
     }
-    const char* refusal = overflow ? messages::kImageTooLong.c_str() : CheckFirmwareImage(buffer, length);
+    const char* refusal = overflow ? messages::ImageTooLong.c_str() : CheckFirmwareImage(buffer, length);
     if (refusal) {
         WriteLine(refusal);
         return ImageReadResult::Refused;

@@ -8,13 +8,13 @@
 
 namespace loaders {
 
-inline constexpr int kFirmwareImageSize = 262144;
+inline constexpr int FirmwareImageSize = 262144;
 // The byte by which the device accepts a block; any other byte asks for it again.
-inline constexpr BYTE kBlockAck = 0x11;
+inline constexpr BYTE BlockAck = 0x11;
 
 enum class ImageReadResult { Read, NotFound, Refused };
 
-// Decodes the file at `path` into `buffer` (kFirmwareImageSize bytes) and sets `length`. Writes
+// Decodes the file at `path` into `buffer` (FirmwareImageSize bytes) and sets `length`. Writes
 // "Файл не найден" when `path` is no regular file or does not open, or the reason when the image
 // would not go on the wire safely. Never blocks on a named pipe or a device.
 ImageReadResult ReadFirmwareImage(const char* path, BYTE* buffer, int& length);

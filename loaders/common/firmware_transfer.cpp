@@ -12,19 +12,19 @@ namespace loaders {
 
 namespace {
 
-constexpr int kSendsPerBlock = 4;
+constexpr int SendsPerBlock = 4;
 // The port's output queue, and the slower of the two lines.
-constexpr int kOutputQueueBytes = 1024;
-constexpr int kSlowestBaud = 9600;
-constexpr DWORD kEchoReadMs = 2000;
+constexpr int OutputQueueBytes = 1024;
+constexpr int SlowestBaud = 9600;
+constexpr DWORD EchoReadBaseMs = 2000;
 
 // A Windows write of a block returns only once the rest fits the port's output queue, so its echo
 // read began near the block's end. Here the write returns at once: the echo read also allows the
 // wire time of what that write would have waited for, lest the echo's tail be taken for the
 // device's answer and an accepted block be sent, and written, again.
 DWORD EchoReadMs(int onWire) {
-    int beyondQueue = onWire > kOutputQueueBytes ? onWire - kOutputQueueBytes : 0;
-    return kEchoReadMs + static_cast<DWORD>(beyondQueue * 10 * 1000 / kSlowestBaud + 1);
+    int beyondQueue = onWire > OutputQueueBytes ? onWire - OutputQueueBytes : 0;
+    return EchoReadBaseMs + static_cast<DWORD>(beyondQueue * 10 * 1000 / SlowestBaud + 1);
 }
 
 // Sends one block and returns the device's answer, or -1 when it stays silent.
@@ -51,25 +51,25 @@ TransferResult TransferFirmwareImage(const BYTE* buffer, int length) {
         std::fflush(stdout);
         int answer = SendBlock(buffer + position, onWire);
         if (answer < 0) {
-            WriteSpaced(messages::kNoAnswer);
+            WriteSpaced(messages::NoAnswer);
             return TransferResult::NoAnswer;
         }
-        if (answer == kBlockAck) {
+        if (answer == BlockAck) {
             sent += onWire;
             tries = 0;
             position += onWire;
-        } else if (++tries == kSendsPerBlock) {
-            WriteSpaced(messages::kWriteError);
+        } else if (++tries == SendsPerBlock) {
+            WriteSpaced(messages::WriteError);
             return TransferResult::WriteError;
         }
     }
     std::printf("100%%   \r");
-    WriteSpaced(messages::kWriteDone);
+    WriteSpaced(messages::WriteDone);
     return TransferResult::Success;
 }
 
 namespace {
-BYTE loadedImage[kFirmwareImageSize];
+BYTE loadedImage[FirmwareImageSize];
 int loadedLength = 0;
 } // namespace
 

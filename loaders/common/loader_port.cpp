@@ -10,21 +10,21 @@
 
 namespace loaders {
 
-bool ParseLoaderArguments(int argc, char** argv, char (&comPortName)[kComPortNameSize]) {
+bool ParseLoaderArguments(int argc, char** argv, char (&comPortName)[ComPortNameSize]) {
     if (argc != 3 || std::strncmp(argv[1], "COM", 3) != 0) return false;
     const char* number = argv[1] + 3;
     if (*number == ':') ++number;
     // The path has room for two characters of port number (COM1..COM99); a longer text would
     // overrun it.
     if (std::strlen(number) > 2) return false;
-    std::snprintf(comPortName, kComPortNameSize, "\\\\.\\COM%s", number);
+    std::snprintf(comPortName, ComPortNameSize, "\\\\.\\COM%s", number);
     return true;
 }
 
 bool OpenLoaderPort(const char* comPortName, DWORD baud) {
     port = new LoaderComPort;
     if (!port->Open(comPortName, baud)) {
-        WritePortMessage(comPortName, messages::kPortUnavailable.c_str());
+        WritePortMessage(comPortName, messages::PortUnavailable.c_str());
         DestroyPort();
         return false;
     }
@@ -36,7 +36,7 @@ bool OpenLoaderPort(const char* comPortName, DWORD baud) {
 }
 
 LoaderStart StartLoader(int argc, char** argv, const char* title1251, const char* usage1251, DWORD baud,
-                        char (&comPortName)[kComPortNameSize]) {
+                        char (&comPortName)[ComPortNameSize]) {
     WriteLine(title1251);
     if (!ParseLoaderArguments(argc, argv, comPortName)) {
         WriteLine(usage1251);
@@ -51,7 +51,7 @@ void WritePortMessage(const char* comPortName, const char* text1251) {
 }
 
 void EndWithPortLost(const char* comPortName) {
-    WritePortMessage(comPortName, messages::kPortLost.c_str());
+    WritePortMessage(comPortName, messages::PortLost.c_str());
     DestroyPort();
 }
 

@@ -6,11 +6,11 @@
 namespace loaders {
 
 // "\\.\COM" and at most two characters of port number, and the terminator.
-inline constexpr int kComPortNameSize = 10;
+inline constexpr int ComPortNameSize = 10;
 
 // Fills the device path from the command line `loader COMn file` (COM:n also serves). False when
 // the line does not fit that form; the caller then writes its usage text.
-bool ParseLoaderArguments(int argc, char** argv, char (&comPortName)[kComPortNameSize]);
+bool ParseLoaderArguments(int argc, char** argv, char (&comPortName)[ComPortNameSize]);
 
 // Creates `port`, opens it at `baud`, raises DTR and RTS, waits 100 ms and purges both directions.
 // On failure writes the path and "недоступен", deletes the port again and returns false.
@@ -20,7 +20,7 @@ bool OpenLoaderPort(const char* comPortName, DWORD baud);
 // fit) and the port.
 enum class LoaderStart { Opened, Usage, PortUnavailable };
 LoaderStart StartLoader(int argc, char** argv, const char* title1251, const char* usage1251, DWORD baud,
-                        char (&comPortName)[kComPortNameSize]);
+                        char (&comPortName)[ComPortNameSize]);
 
 // Writes the path, a blank and the 1251 text, as the port messages are laid out.
 void WritePortMessage(const char* comPortName, const char* text1251);

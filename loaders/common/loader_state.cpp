@@ -1,6 +1,6 @@
 #include "loaders/common/loader_state.h"
 
 LoaderComPort* port = nullptr;
-BYTE txBuffer[kTxBufferSize];
+BYTE txBuffer[TxBufferSize];
 BYTE* txPtr = txBuffer;
-BYTE echoBuffer[kEchoBufferSize];
+BYTE echoBuffer[EchoBufferSize];

@@ -6,11 +6,11 @@
 #include "platform/win32/types.h"
 
 // The echo of the largest block on the wire also lands here, so blocks are limited to this size.
-inline constexpr int kEchoBufferSize = 4096;
+inline constexpr int EchoBufferSize = 4096;
 // Room for the longest frame either loader builds (a K-line switch frame is 26 bytes).
-inline constexpr int kTxBufferSize = 64;
+inline constexpr int TxBufferSize = 64;
 
 extern LoaderComPort* port;
-extern BYTE txBuffer[kTxBufferSize];
+extern BYTE txBuffer[TxBufferSize];
 extern BYTE* txPtr;
-extern BYTE echoBuffer[kEchoBufferSize];
+extern BYTE echoBuffer[EchoBufferSize];

@@ -10,9 +10,9 @@ namespace loaders::kline {
 
 namespace {
 
-constexpr BYTE kFrameTemplate[7] = {0x02, 0x4D, 0x6C, 0x02, 0x00, 0x00, 0x00};
-constexpr int kLengthOffset = 6;
-constexpr int kAddressOffset = 4;
+constexpr BYTE FrameTemplate[7] = {0x02, 0x4D, 0x6C, 0x02, 0x00, 0x00, 0x00};
+constexpr int LengthOffset = 6;
+constexpr int AddressOffset = 4;
 
 void AppendLetter(char letter) {
     *txPtr++ = static_cast<BYTE>(letter);
@@ -52,16 +52,16 @@ int FormatDecimal(DWORD value, BYTE* out, int limit) {
 }
 
 void BeginKlineFrame() {
-    std::memcpy(txBuffer, kFrameTemplate, sizeof kFrameTemplate);
-    txPtr = txBuffer + sizeof kFrameTemplate;
+    std::memcpy(txBuffer, FrameTemplate, sizeof FrameTemplate);
+    txPtr = txBuffer + sizeof FrameTemplate;
     AppendLetter(' ');
     AppendLetter('#');
 }
 
 void SendKlineFrame() {
-    int payload = static_cast<int>(txPtr - txBuffer) - static_cast<int>(sizeof kFrameTemplate);
-    txBuffer[kLengthOffset] = static_cast<BYTE>(payload);
-    WORD sum = Sum16(txBuffer + kAddressOffset, static_cast<BYTE>(payload + 3));
+    int payload = static_cast<int>(txPtr - txBuffer) - static_cast<int>(sizeof FrameTemplate);
+    txBuffer[LengthOffset] = static_cast<BYTE>(payload);
+    WORD sum = Sum16(txBuffer + AddressOffset, static_cast<BYTE>(payload + 3));
     *txPtr++ = static_cast<BYTE>(sum & 0xFF);
     *txPtr++ = static_cast<BYTE>(sum >> 8);
     int frameLength = static_cast<int>(txPtr - txBuffer);

@@ -17,9 +17,9 @@ namespace {
 
 enum class Discovery { Connected, Escaped, NotConfirmed, PortLost };
 
-constexpr DWORD kFrameGapMs = 100;
-constexpr DWORD kOkWaitMs = 4000;
-constexpr DWORD kDiscoveryReadMs = 40;
+constexpr DWORD FrameGapMs = 100;
+constexpr DWORD OkWaitMs = 4000;
+constexpr DWORD DiscoveryReadMs = 40;
 
 // Handles a typed key; true for Esc.
 bool HandleKey() {
@@ -37,13 +37,13 @@ Discovery AwaitSwitchConfirmation() {
     port->SetTimeouts(40, 0, 1);
     int collected = 0;
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < kOkWaitMs) {
+    while (GetTickCount() - start < OkWaitMs) {
         BYTE simb = 0;
         if (port->Read(&simb, 1) != 1) {
             if (port->HungUp()) return Discovery::PortLost;
             continue;
         }
-        if (collected == kEchoBufferSize) {
+        if (collected == EchoBufferSize) {
             echoBuffer[0] = echoBuffer[collected - 1];
             collected = 1;
         }
@@ -59,13 +59,13 @@ Discovery AwaitSwitchConfirmation() {
 // Listens for the sensor until it is in its boot loader, its switch went unconfirmed, the port
 // went away, or the user ends the run with Esc.
 Discovery Discover() {
-    DWORD deadline = GetTickCount() + kFrameGapMs;
+    DWORD deadline = GetTickCount() + FrameGapMs;
     for (;;) {
         if (HandleKey()) return Discovery::Escaped;
         if (GetKeyState(VK_ESCAPE) & 0x80) std::exit(0);
         BYTE simb = 0;
         if (port->Read(&simb, 1) == 1) {
-            deadline = GetTickCount() + kFrameGapMs;
+            deadline = GetTickCount() + FrameGapMs;
             RxEvent event = ReceiveByte(simb);
             if (event == RxEvent::Announced) return Discovery::Connected;
             if (event == RxEvent::Identified) return AwaitSwitchConfirmation();
@@ -73,7 +73,7 @@ Discovery Discover() {
             return Discovery::PortLost;
         }
         // A frame whose bytes come more than 100 ms apart is dropped.
-        if ((rxState != kIdle || rxCount != 0) && GetTickCount() > deadline) ResetReceiver();
+        if ((rxState != Idle || rxCount != 0) && GetTickCount() > deadline) ResetReceiver();
     }
 }
 
@@ -90,15 +90,15 @@ int Transfer() {
 int RunKlineLoader(int argc, char** argv) {
     using namespace loaders;
     using namespace loaders::kline;
-    char comPortName[kComPortNameSize];
-    if (StartLoader(argc, argv, messages::kKlineTitle.c_str(), messages::kKlineUsage.c_str(), kKlineBaud,
+    char comPortName[ComPortNameSize];
+    if (StartLoader(argc, argv, messages::KlineTitle.c_str(), messages::KlineUsage.c_str(), KlineBaud,
                     comPortName) != LoaderStart::Opened)
         return -1;
     if (!LoadFirmwareFile(argv[2])) return -1;
     // The port opens with no time-outs of its own. Discovery polls the keyboard between one-byte
     // reads and drops frames with 100 ms gaps, so a silent read must end within tens of
     // milliseconds; 40 ms still lets the echo of the longest frame (26 bytes at 9600 baud) arrive.
-    port->SetTimeouts(40, 0, kDiscoveryReadMs);
+    port->SetTimeouts(40, 0, DiscoveryReadMs);
     ResetReceiver();
     SendFindCommand();
     Discovery discovery = Discover();
@@ -108,10 +108,10 @@ int RunKlineLoader(int argc, char** argv) {
         return -1;
     }
     if (discovery == Discovery::NotConfirmed || !port->IsOpen()) {
-        WriteLine(messages::kDeviceNotFound);
+        WriteLine(messages::DeviceNotFound);
         DestroyPort();
         return -1;
     }
-    WriteLine(messages::kConnected);
+    WriteLine(messages::Connected);
     return Transfer();
 }

@@ -3,7 +3,7 @@
 
 namespace loaders::kline {
 
-inline constexpr unsigned kKlineBaud = 9600;
+inline constexpr unsigned KlineBaud = 9600;
 
 } // namespace loaders::kline
 

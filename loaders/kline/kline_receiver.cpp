@@ -7,18 +7,18 @@
 #include "loaders/kline/kline_frame.h"
 #include "platform/win32/clock.h"
 
-BYTE rxBuffer[loaders::kline::kRxBufferSize];
+BYTE rxBuffer[loaders::kline::RxBufferSize];
 int rxCount = 0;
-int rxState = loaders::kline::kIdle;
+int rxState = loaders::kline::Idle;
 int deviceNumber = 0;
 
 namespace loaders::kline {
 
 namespace {
 
-constexpr int kHeaderLength = 7;
-constexpr int kLengthOffset = 6;
-constexpr int kAddressOffset = 4;
+constexpr int HeaderLength = 7;
+constexpr int LengthOffset = 6;
+constexpr int AddressOffset = 4;
 // Payload bytes and the sum still due after the length byte.
 int bytesDue = 0;
 
@@ -28,7 +28,7 @@ bool HandleIdentification(const BYTE* text) {
     deviceNumber = static_cast<int>(ParseDecimal(cursor));
     SendAck(deviceNumber);
     std::fputs("\n", stdout);
-    WriteText(messages::kSensorFound);
+    WriteText(messages::SensorFound);
     std::printf("%s\n", reinterpret_cast<const char*>(text));
     std::fflush(stdout);
     Sleep(100);
@@ -50,12 +50,12 @@ RxEvent HeaderByte(int position, BYTE simb) {
     static constexpr BYTE framed[4] = {0x02, 'M', 'l', 0x02};
     static constexpr BYTE announced[4] = {'B', 'L', 'S', 'T'};
     if (position == 1) {
-        rxState = simb == framed[0] ? kFramed : simb == announced[0] ? kAnnouncement : kIdle;
-        if (rxState == kIdle) ResetReceiver();
+        rxState = simb == framed[0] ? Framed : simb == announced[0] ? Announcement : Idle;
+        if (rxState == Idle) ResetReceiver();
         return RxEvent::None;
     }
-    const BYTE* expected = rxState == kFramed ? framed : announced;
-    if (rxState == kAnnouncement && position == 4) {
+    const BYTE* expected = rxState == Framed ? framed : announced;
+    if (rxState == Announcement && position == 4) {
         ResetReceiver();
         return simb == 'T' ? RxEvent::Announced : RxEvent::None;
     }
@@ -67,16 +67,16 @@ RxEvent HeaderByte(int position, BYTE simb) {
 
 void ResetReceiver() {
     rxCount = 0;
-    rxState = kIdle;
+    rxState = Idle;
 }
 
 RxEvent ReceiveByte(BYTE simb) {
     rxBuffer[rxCount++] = simb;
     int position = rxCount;
     if (position <= 4) return HeaderByte(position, simb);
-    if (position < kHeaderLength) return RxEvent::None;
-    if (position == kHeaderLength) {
-        if (simb == 0 || simb > kMaxPayload)
+    if (position < HeaderLength) return RxEvent::None;
+    if (position == HeaderLength) {
+        if (simb == 0 || simb > MaxPayload)
             ResetReceiver();
         else
             bytesDue = simb + 2;
@@ -89,9 +89,9 @@ RxEvent ReceiveByte(BYTE simb) {
 }
 
 bool ParseKlinePacket() {
-    int payload = rxBuffer[kLengthOffset];
-    int sumOffset = kHeaderLength + payload;
-    WORD sum = Sum16(rxBuffer + kAddressOffset, static_cast<BYTE>(payload + 3));
+    int payload = rxBuffer[LengthOffset];
+    int sumOffset = HeaderLength + payload;
+    WORD sum = Sum16(rxBuffer + AddressOffset, static_cast<BYTE>(payload + 3));
     if (sum != (rxBuffer[sumOffset] | (rxBuffer[sumOffset + 1] << 8))) return false;
     // Zeros in place of the sum end the payload text.
     rxBuffer[sumOffset] = 0;

@@ -6,17 +6,17 @@
 namespace loaders::kline {
 
 // A frame has at most 54 payload bytes: 63 bytes in all.
-inline constexpr int kRxBufferSize = 64;
-inline constexpr int kMaxPayload = 54;
+inline constexpr int RxBufferSize = 64;
+inline constexpr int MaxPayload = 54;
 
-enum RxState { kIdle = 0, kFramed = 1, kAnnouncement = 2 };
+enum RxState { Idle = 0, Framed = 1, Announcement = 2 };
 
 // What one received byte completed.
 enum class RxEvent { None, Identified, Announced };
 
 } // namespace loaders::kline
 
-extern BYTE rxBuffer[loaders::kline::kRxBufferSize];
+extern BYTE rxBuffer[loaders::kline::RxBufferSize];
 extern int rxCount;
 extern int rxState;
 extern int deviceNumber;

@@ -8,17 +8,17 @@ BYTE deviceAddress = 0;
 namespace loaders::rs485 {
 
 namespace {
-constexpr BYTE kRequestStart = 0x31;
-constexpr BYTE kBootCommand = 0x3A;
+constexpr BYTE RequestStart = 0x31;
+constexpr BYTE BootCommand = 0x3A;
 // What each set bit of (crc XOR byte) contributes, bits 0 to 7.
-constexpr BYTE kBitTerms[8] = {0x5E, 0xBC, 0x61, 0xC2, 0x9D, 0x23, 0x46, 0x8C};
+constexpr BYTE BitTerms[8] = {0x5E, 0xBC, 0x61, 0xC2, 0x9D, 0x23, 0x46, 0x8C};
 } // namespace
 
 BYTE Crc8Step(BYTE byte, BYTE crc) {
     BYTE mixed = static_cast<BYTE>(crc ^ byte);
     BYTE next = 0;
     for (int bit = 0; bit < 8; ++bit)
-        if (mixed & (1 << bit)) next ^= kBitTerms[bit];
+        if (mixed & (1 << bit)) next ^= BitTerms[bit];
     return next;
 }
 
@@ -30,7 +30,7 @@ BYTE Crc8(const BYTE* bytes, BYTE count) {
 }
 
 void BeginRs485Frame(BYTE address, BYTE command) {
-    txBuffer[0] = kRequestStart;
+    txBuffer[0] = RequestStart;
     txBuffer[1] = address;
     txBuffer[2] = command;
     txPtr = txBuffer + 3;
@@ -50,7 +50,7 @@ void SendRs485Command(BYTE address, BYTE command) {
 }
 
 void SendBootRequest() {
-    BeginRs485Frame(deviceAddress, kBootCommand);
+    BeginRs485Frame(deviceAddress, BootCommand);
     for (int shift = 0; shift < 32; shift += 8)
         *txPtr++ = static_cast<BYTE>(deviceSerial >> shift);
     SendRs485Frame();

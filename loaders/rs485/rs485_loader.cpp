@@ -16,15 +16,15 @@ namespace loaders::rs485 {
 
 namespace {
 
-constexpr BYTE kReplyStart = 0x3E;
-constexpr BYTE kIdentifyCommand = 0x33;
-constexpr BYTE kBootCommand = 0x3A;
-constexpr int kIdentifyReplyLength = 9;
-constexpr int kBootReplyLength = 5;
+constexpr BYTE ReplyStart = 0x3E;
+constexpr BYTE IdentifyCommand = 0x33;
+constexpr BYTE BootCommand = 0x3A;
+constexpr int IdentifyReplyLength = 9;
+constexpr int BootReplyLength = 5;
 
 // A whole reply of `length` bytes to `command`, read in one go into `echoBuffer`.
 bool ReadReply(int length, BYTE command) {
-    return port->Read(echoBuffer, length) == length && echoBuffer[0] == kReplyStart &&
+    return port->Read(echoBuffer, length) == length && echoBuffer[0] == ReplyStart &&
            Crc8(echoBuffer, static_cast<BYTE>(length)) == 0 && echoBuffer[2] == command;
 }
 
@@ -33,7 +33,7 @@ bool IsAnnouncement(const BYTE* bytes) {
 }
 
 void ShowDevice() {
-    CharToOemA(messages::kDeviceFound.c_str(), oemText);
+    CharToOemA(messages::DeviceFound.c_str(), oemText);
     std::printf("%s %d (%02X)\n", oemText, static_cast<int>(deviceSerial), deviceAddress);
     std::fflush(stdout);
 }
@@ -42,22 +42,22 @@ void ShowDevice() {
 // adapter that re-enumerates meanwhile is not there yet: the fallback wait opens it when it is back.
 bool Reopen(const char* comPortName) {
     port->Close();
-    if (port->Open(comPortName, kRs485Baud)) return true;
-    WritePortMessage(comPortName, messages::kPortAwaited.c_str());
+    if (port->Open(comPortName, Rs485Baud)) return true;
+    WritePortMessage(comPortName, messages::PortAwaited.c_str());
     return false;
 }
 
 // Identify, switch, reopen and "BLST": true when the sensor announced its boot loader.
 bool HandOver(const char* comPortName) {
     port->SetTimeouts(40, 0, 2000);
-    SendRs485Command(0, kIdentifyCommand);
-    if (!ReadReply(kIdentifyReplyLength, kIdentifyCommand)) return false;
+    SendRs485Command(0, IdentifyCommand);
+    if (!ReadReply(IdentifyReplyLength, IdentifyCommand)) return false;
     deviceSerial = static_cast<DWORD>(echoBuffer[3] | echoBuffer[4] << 8 | echoBuffer[5] << 16) |
                    static_cast<DWORD>(echoBuffer[6]) << 24;
     deviceAddress = echoBuffer[7];
     ShowDevice();
     SendBootRequest();
-    if (!ReadReply(kBootReplyLength, kBootCommand) || echoBuffer[3] != 0) return false;
+    if (!ReadReply(BootReplyLength, BootCommand) || echoBuffer[3] != 0) return false;
     if (!Reopen(comPortName)) return false;
     port->SetTimeouts(40, 0, 2000);
     return port->Read(echoBuffer, 4) == 4 && IsAnnouncement(echoBuffer);
@@ -65,17 +65,17 @@ bool HandOver(const char* comPortName) {
 
 enum class Fallback { Announced, Retry, Escaped, PortLost };
 
-constexpr DWORD kFallbackReadMs = 100;
+constexpr DWORD FallbackReadMs = 100;
 
 // One pass's look at the line: "BLST", or anything else dropped. A port still away after the
 // switch is opened again first; until it opens the pass takes as long as a silent read would.
 bool HeardAnnouncement(const char* comPortName) {
     if (!port->IsOpen()) {
-        if (!port->Open(comPortName, kRs485Baud)) {
-            Sleep(kFallbackReadMs);
+        if (!port->Open(comPortName, Rs485Baud)) {
+            Sleep(FallbackReadMs);
             return false;
         }
-        port->SetTimeouts(40, 0, kFallbackReadMs);
+        port->SetTimeouts(40, 0, FallbackReadMs);
     }
     return port->Read(echoBuffer, 1) == 1 && echoBuffer[0] == 'B' && port->Read(echoBuffer + 1, 3) == 3 &&
            IsAnnouncement(echoBuffer);
@@ -83,7 +83,7 @@ bool HeardAnnouncement(const char* comPortName) {
 
 // Waits for a sensor that announces itself, or for the user: Esc ends, f or F tries again.
 Fallback WaitForAnnouncement(const char* comPortName) {
-    port->SetTimeouts(40, 0, kFallbackReadMs);
+    port->SetTimeouts(40, 0, FallbackReadMs);
     for (;;) {
         if (_kbhit()) {
             int key = _getch();
@@ -111,9 +111,9 @@ int Transfer() {
 int RunRs485Loader(int argc, char** argv) {
     using namespace loaders;
     using namespace loaders::rs485;
-    char comPortName[kComPortNameSize];
-    LoaderStart start = StartLoader(argc, argv, messages::kRs485Title.c_str(), messages::kRs485Usage.c_str(),
-                                    kRs485Baud, comPortName);
+    char comPortName[ComPortNameSize];
+    LoaderStart start = StartLoader(argc, argv, messages::Rs485Title.c_str(), messages::Rs485Usage.c_str(),
+                                    Rs485Baud, comPortName);
     if (start == LoaderStart::Usage) Sleep(2000);
     if (start != LoaderStart::Opened || !LoadFirmwareFile(argv[2])) return -1;
     DrainPort();
@@ -127,10 +127,10 @@ int RunRs485Loader(int argc, char** argv) {
         if (fallback == Fallback::Announced) break;
     }
     if (!port->IsOpen()) {
-        WriteLine(messages::kDeviceNotFound);
+        WriteLine(messages::DeviceNotFound);
         DestroyPort();
         return -1;
     }
-    WriteLine(messages::kConnected);
+    WriteLine(messages::Connected);
     return Transfer();
 }

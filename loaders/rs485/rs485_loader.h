@@ -3,7 +3,7 @@
 
 namespace loaders::rs485 {
 
-inline constexpr unsigned kRs485Baud = 19200;
+inline constexpr unsigned Rs485Baud = 19200;
 
 } // namespace loaders::rs485
 

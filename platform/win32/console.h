@@ -23,5 +23,5 @@ enum class ConsoleCharset { Utf8, Cp866 };
 // The console's character set from LC_ALL, LC_CTYPE and LANG, read as setlocale would.
 ConsoleCharset ConsoleCharsetFromEnvironment();
 // The worst-case growth of CharToOemA: bytes written per source byte.
-constexpr int kOemBytesPerChar = 3;
+constexpr int OemBytesPerChar = 3;
 } // namespace win32

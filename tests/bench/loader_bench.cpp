@@ -21,15 +21,15 @@ using testing_support::BootLoaderScript;
 using testing_support::LineModel;
 using testing_support::PortMap;
 
-constexpr int kImageBytes = 65536;
-constexpr std::uint32_t kWriteDelayMs = 25;
+constexpr int ImageBytes = 65536;
+constexpr std::uint32_t WriteDelayMs = 25;
 
 void TransferPacedImage(benchmark::State& state) {
     const int onWire = static_cast<int>(state.range(0));
     const bool kline = state.range(1) != 0;
     const std::uint32_t baud = kline ? 9600 : 19200;
     std::vector<std::uint8_t> image;
-    while (static_cast<int>(image.size()) < kImageBytes) {
+    while (static_cast<int>(image.size()) < ImageBytes) {
         int data = onWire - 2;
         image.push_back(static_cast<std::uint8_t>(data >> 8));
         image.push_back(static_cast<std::uint8_t>(data));
@@ -43,7 +43,7 @@ void TransferPacedImage(benchmark::State& state) {
         script.model = kline ? LineModel::Kline : LineModel::Rs485;
         script.inLoader = true;
         script.announcements = 0;
-        script.writeDelayMs = kWriteDelayMs;
+        script.writeDelayMs = WriteDelayMs;
         BootLoaderLine line(map, script, /*pace=*/true);
         port = new LoaderComPort;
         std::string path = "\\\\.\\" + line.ComName();
@@ -73,7 +73,7 @@ void TransferPacedImage(benchmark::State& state) {
         // Each block crosses the line once (its echo is the same bits) and one answer byte comes
         // back; 8N1 spends ten bit times a byte.
         double byteSeconds = 10.0 / baud;
-        double needed = (image.size() + blocks) * byteSeconds + blocks * kWriteDelayMs / 1000.0;
+        double needed = (image.size() + blocks) * byteSeconds + blocks * WriteDelayMs / 1000.0;
         state.SetIterationTime(loaderSeconds);
         state.counters["needed_s"] = needed;
         state.counters["loader_s"] = loaderSeconds;

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/events.h"
-#include "tests/support/log_text.h"
 #include "tests/core/report_settings_guard.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/http_server.h"
+#include "tests/support/log_text.h"
 #include "tests/support/smtp_server.h"
 
 namespace {

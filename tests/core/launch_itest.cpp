@@ -7,8 +7,8 @@
 #include "core/log.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/poll_wait.h"
-#include "tests/support/log_text.h"
 #include "tests/support/current_folder.h"
+#include "tests/support/log_text.h"
 #include "tests/support/program_file.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "tests/support/log_text.h"
 #include "tests/support/current_folder.h"
+#include "tests/support/log_text.h"
 
 namespace {
 

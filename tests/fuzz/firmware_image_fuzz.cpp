@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int capacity = input.ConsumeIntegralInRange(0, 64);
     Bytes text = input.ConsumeRemainingBytes<std::uint8_t>();
 
-    fuzz::DecodedImage whole = fuzz::DecodeImageText(text, loaders::kFirmwareImageSize);
+    fuzz::DecodedImage whole = fuzz::DecodeImageText(text, loaders::FirmwareImageSize);
     FUZZ_CHECK(!whole.overflow); // a fuzz input is far shorter than the image limit
     fuzz::DecodedImage part = fuzz::DecodeImageText(text, capacity);
     std::size_t fits = std::min(whole.bytes.size(), static_cast<std::size_t>(capacity));
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(part.overflow == (whole.bytes.size() > fits));
 
     fuzz::LoaderLine::Shared().WriteImage(text);
-    static Bytes buffer(loaders::kFirmwareImageSize);
+    static Bytes buffer(loaders::FirmwareImageSize);
     int length = -1;
     loaders::ImageReadResult read =
         loaders::ReadFirmwareImage(fuzz::LoaderLine::Shared().ImagePath().c_str(), buffer.data(), length);

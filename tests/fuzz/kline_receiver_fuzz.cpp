@@ -34,7 +34,7 @@ std::uint32_t LeadingNumber(const std::uint8_t* text, int length) {
 void CheckSwitchFrame(std::uint32_t number) {
     frames::ReplyFrame sent;
     int length = static_cast<int>(txPtr - txBuffer);
-    FUZZ_CHECK(length > 0 && length <= kTxBufferSize);
+    FUZZ_CHECK(length > 0 && length <= TxBufferSize);
     FUZZ_CHECK(frames::AcceptKlineFrame(txBuffer, length, sent));
     std::string text(reinterpret_cast<const char*>(sent.payload), static_cast<std::size_t>(sent.length));
     FUZZ_CHECK(sent.command == 'T' && text == std::to_string(number) + "BOOT");
@@ -47,7 +47,7 @@ void CheckIdentified(const Bytes& frame) {
     FUZZ_CHECK(frames::AcceptKlineFrame(frame.data(), static_cast<int>(frame.size()), reply));
     FUZZ_CHECK(frame.size() == static_cast<std::size_t>(frame[6]) + frames::KlineOverhead);
     FUZZ_CHECK(std::memcmp(frame.data(), frames::KlineHeader, 4) == 0);
-    FUZZ_CHECK(frame[8] == '#' && reply.command == 'I' && frame[6] <= kMaxPayload);
+    FUZZ_CHECK(frame[8] == '#' && reply.command == 'I' && frame[6] <= MaxPayload);
     std::uint32_t number = LeadingNumber(reply.payload, reply.length);
     FUZZ_CHECK(static_cast<std::uint32_t>(deviceNumber) == number);
     CheckSwitchFrame(number);
@@ -62,8 +62,8 @@ std::pair<int, int> Feed(const std::uint8_t* bytes, std::size_t size) {
         frame.push_back(bytes[i]);
         RxEvent event = ReceiveByte(bytes[i]);
         // The next byte must still fit.
-        FUZZ_CHECK(rxCount >= 0 && rxCount < kRxBufferSize);
-        FUZZ_CHECK(rxState == kIdle || rxState == kFramed || rxState == kAnnouncement);
+        FUZZ_CHECK(rxCount >= 0 && rxCount < RxBufferSize);
+        FUZZ_CHECK(rxState == Idle || rxState == Framed || rxState == Announcement);
         if (event == RxEvent::Identified) {
             ++identified;
             CheckIdentified(frame);
@@ -78,7 +78,7 @@ std::pair<int, int> Feed(const std::uint8_t* bytes, std::size_t size) {
 
 // " #I" and the text, framed as a sensor sends it, is heard whole after any noise and a pause.
 void CheckBuiltIdentification(const std::string& text) {
-    std::string payload = " #I" + text.substr(0, kMaxPayload - 3);
+    std::string payload = " #I" + text.substr(0, MaxPayload - 3);
     Bytes frame(frames::FrameAreaSize);
     frame.resize(static_cast<std::size_t>(
         frames::BuildKlineFrame(0, 0, reinterpret_cast<const std::uint8_t*>(payload.data()),

@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loader.WriteImage(text);
 
     int result = loader.Run(kline ? RunKlineLoader : RunRs485Loader, script);
-    fuzz::DecodedImage expected = fuzz::DecodeImageText(text, loaders::kFirmwareImageSize);
+    fuzz::DecodedImage expected = fuzz::DecodeImageText(text, loaders::FirmwareImageSize);
     const Bytes& image = expected.bytes;
     if (expected.overflow || loaders::CheckFirmwareImage(image.data(), static_cast<int>(image.size()))) {
         FUZZ_CHECK(result != 0 && loader.Device().BlocksReceived() == 0);
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(IsPrefix(delivered, image));
     if (result == 0) FUZZ_CHECK(delivered == image);
     bool everyBlockTaken = std::all_of(script.blockAnswers.begin(), script.blockAnswers.end(),
-                                       [](int answer) { return answer == loaders::kBlockAck; });
+                                       [](int answer) { return answer == loaders::BlockAck; });
     if (everyBlockTaken) FUZZ_CHECK(result == 0);
     return 0;
 }

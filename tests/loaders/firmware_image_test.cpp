@@ -69,16 +69,16 @@ TEST(FirmwareImage, BlocksMustFitTheImageAndTheEchoBuffer) {
         const char* refusal;
     };
     const std::vector<Row> rows = {
-        {{}, loaders::messages::kImageEmpty.c_str()},
+        {{}, loaders::messages::ImageEmpty.c_str()},
         {blocks({0}), nullptr},
         {blocks({100, 100}), nullptr},
         {blocks({4094}), nullptr}, // 4096 bytes on the wire: the echo buffer exactly
-        {blocks({4095}), loaders::messages::kBlockTooLong.c_str()},
-        {blocks({0xFFFF}), loaders::messages::kBlockTooLong.c_str()},
-        {blocks({10, 10}, 1), loaders::messages::kBlockPastEnd.c_str()},
-        {blocks({10}, 10), loaders::messages::kBlockPastEnd.c_str()},
-        {blocks({10, 0}, 1), loaders::messages::kImageCutInLength.c_str()},
-        {{0x00}, loaders::messages::kImageCutInLength.c_str()},
+        {blocks({4095}), loaders::messages::BlockTooLong.c_str()},
+        {blocks({0xFFFF}), loaders::messages::BlockTooLong.c_str()},
+        {blocks({10, 10}, 1), loaders::messages::BlockPastEnd.c_str()},
+        {blocks({10}, 10), loaders::messages::BlockPastEnd.c_str()},
+        {blocks({10, 0}, 1), loaders::messages::ImageCutInLength.c_str()},
+        {{0x00}, loaders::messages::ImageCutInLength.c_str()},
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const auto& image = rows[i].image;
@@ -101,7 +101,7 @@ TEST_F(FirmwareTransfer, UnsafeImagesAreRefusedBeforeTheSensorIsAsked) {
         std::string message;
     };
     std::string tooLong;
-    for (int i = 0; i < loaders::kFirmwareImageSize / 64 + 1; ++i)
+    for (int i = 0; i < loaders::FirmwareImageSize / 64 + 1; ++i)
         tooLong += "003E" + std::string(124, '5') + "\n";
     std::string binary(1 << 20, '\0');
     for (std::size_t i = 0; i < binary.size(); ++i)

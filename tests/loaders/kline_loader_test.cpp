@@ -74,8 +74,8 @@ TEST_F(KlineLoader, NoOkWithinFourSecondsEndsTheRun) {
     EXPECT_EQ(Flash(script), -1);
     EXPECT_TRUE(Says("Устройство не обнаружено\n"));
     EXPECT_EQ(device->BlocksReceived(), 0);
-    EXPECT_GE(clock.NowMs(), kStartMs + 4000);
-    EXPECT_LT(clock.NowMs(), kStartMs + 4500);
+    EXPECT_GE(clock.NowMs(), StartMs + 4000);
+    EXPECT_LT(clock.NowMs(), StartMs + 4500);
     EXPECT_EQ(port, nullptr);
 }
 
@@ -86,7 +86,7 @@ TEST_F(KlineLoader, OkCollectionStaysInsideTheEchoBuffer) {
     auto image = MakeImage(1, 8);
     WriteImage(ImageText(image));
     BootLoaderScript script;
-    script.noiseAfterSwitch = 3 * kEchoBufferSize + 1;
+    script.noiseAfterSwitch = 3 * EchoBufferSize + 1;
     EXPECT_EQ(Flash(script), 0);
     EXPECT_EQ(device->Image(), image);
 
@@ -104,9 +104,9 @@ TEST_F(KlineLoader, FrameBytesMoreThan100msApartAreDropped) {
     script.confirmSwitch = false;
     for (int gap : {150, 90}) {
         int result = Run(RunKlineLoader, script, {"COM12", imagePath}, [&](VirtualSerialLine& line) {
-            line.SendAt(kStartMs + 500, head);
-            line.SendAt(kStartMs + 500 + gap, tail);
-            TypeKeyAt(kStartMs + 2000, 27);
+            line.SendAt(StartMs + 500, head);
+            line.SendAt(StartMs + 500 + gap, tail);
+            TypeKeyAt(StartMs + 2000, 27);
         });
         // Heard, the identification leads to the switch, which this device leaves unconfirmed.
         EXPECT_EQ(result, gap > 100 ? 0 : -1) << gap;
@@ -127,12 +127,12 @@ TEST_F(KlineLoader, BadFramesAreDroppedAndDiscoveryGoesOn) {
     BootLoaderScript script;
     script.answerFind = false;
     int result = Run(RunKlineLoader, script, {"COM12", imagePath}, [&](VirtualSerialLine& line) {
-        line.SendAt(kStartMs + 200, badSum);
-        line.SendAt(kStartMs + 400, lengthZero);
-        line.SendAt(kStartMs + 600, length55);
+        line.SendAt(StartMs + 200, badSum);
+        line.SendAt(StartMs + 400, lengthZero);
+        line.SendAt(StartMs + 600, length55);
         // 'B' 'L' 'T' starts no announcement; the identification after it is heard.
-        line.SendAt(kStartMs + 800, {'B', 'L', 'T'});
-        line.SendAt(kStartMs + 1000, KlineFrame(" #I58 rev 2"));
+        line.SendAt(StartMs + 800, {'B', 'L', 'T'});
+        line.SendAt(StartMs + 1000, KlineFrame(" #I58 rev 2"));
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(CountRequests(" #i5"), 1);
@@ -146,10 +146,10 @@ TEST_F(KlineLoader, KeysDuringDiscovery) {
     BootLoaderScript script;
     script.answerFind = false;
     int result = Run(RunKlineLoader, script, {"COM12", imagePath}, [&](VirtualSerialLine&) {
-        TypeKeyAt(kStartMs + 300, 'f');
-        TypeKeyAt(kStartMs + 600, 'x');
-        TypeKeyAt(kStartMs + 900, 'F');
-        TypeKeyAt(kStartMs + 1200, 27);
+        TypeKeyAt(StartMs + 300, 'f');
+        TypeKeyAt(StartMs + 600, 'x');
+        TypeKeyAt(StartMs + 900, 'F');
+        TypeKeyAt(StartMs + 1200, 27);
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(CountRequests(" #F"), 3);
@@ -164,7 +164,7 @@ TEST_F(KlineLoader, PulledAdapterEndsTheRunAtOnce) {
         bool answerFind;
         std::uint64_t pulledAtMs;
     };
-    const Row rows[] = {{"discovery", false, kStartMs + 700}, {"OK wait", true, kStartMs + 2000}};
+    const Row rows[] = {{"discovery", false, StartMs + 700}, {"OK wait", true, StartMs + 2000}};
     for (const auto& row : rows) {
         BootLoaderScript script;
         script.answerFind = row.answerFind;
@@ -183,9 +183,9 @@ TEST_F(KlineLoader, BootReplyWithOkIsAnnounced) {
     BootLoaderScript script;
     script.answerFind = false;
     Run(RunKlineLoader, script, {"COM12", imagePath}, [&](VirtualSerialLine& line) {
-        line.SendAt(kStartMs + 200, KlineFrame(" #T12OK"));
-        line.SendAt(kStartMs + 400, KlineFrame(" #T12NO"));
-        TypeKeyAt(kStartMs + 600, 27);
+        line.SendAt(StartMs + 200, KlineFrame(" #T12OK"));
+        line.SendAt(StartMs + 400, KlineFrame(" #T12NO"));
+        TypeKeyAt(StartMs + 600, 27);
     });
     EXPECT_NE(output.find("Bootloader Start\n"), std::string::npos);
     EXPECT_EQ(output.find("Bootloader Start"), output.rfind("Bootloader Start"));

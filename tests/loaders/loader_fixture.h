@@ -32,9 +32,9 @@ using testing_support::MakeImage;
 using testing_support::VirtualClock;
 using testing_support::VirtualSerialLine;
 
-constexpr std::uint64_t kStartMs = 1000;
+constexpr std::uint64_t StartMs = 1000;
 // The runs name COM12; every other port is absent.
-constexpr unsigned kComNumber = 12;
+constexpr unsigned ComNumber = 12;
 
 // The configurator's frames, which the loaders' must equal byte for byte.
 inline std::vector<std::uint8_t> KlineFrame(const std::string& text) {
@@ -89,9 +89,9 @@ class LoaderFixture : public ::testing::Test {
         port = nullptr;
         line.reset();
         clock.DropActions();
-        clock.Set(kStartMs);
+        clock.Set(StartMs);
         device = std::make_unique<BootLoaderEmulator>(script);
-        line = std::make_unique<VirtualSerialLine>(kComNumber, *device, lineOptions);
+        line = std::make_unique<VirtualSerialLine>(ComNumber, *device, lineOptions);
     }
 
     // Runs `flow` with the arguments after the program name; the device follows `script`.
@@ -120,7 +120,7 @@ class LoaderFixture : public ::testing::Test {
     bool Says(const std::string& text) const { return output.find(text) != std::string::npos; }
     void TypeKeyAt(std::uint64_t atMs, char key) { testing_support::TypeKeyAt(clock, atMs, key); }
 
-    VirtualClock clock{kStartMs};
+    VirtualClock clock{StartMs};
     std::unique_ptr<BootLoaderEmulator> device;
     // The device echoes by itself (its script says whether), so the line does not.
     VirtualSerialLine::Options lineOptions;

@@ -126,7 +126,7 @@ TEST_F(LoaderFrames, ReceiverTakesFramesAndTheAnnouncement) {
         frame.resize(7);
         feed(frame);
         EXPECT_EQ(rxCount, 0) << int(length);
-        EXPECT_EQ(rxState, kline::kIdle) << int(length);
+        EXPECT_EQ(rxState, kline::Idle) << int(length);
     }
     auto longest = KlineFrame(" #I9" + std::string(50, ' '));
     ASSERT_EQ(longest.size(), 63u);

@@ -22,7 +22,7 @@ using testing_support::LineModel;
 using testing_support::MakeImage;
 using testing_support::PortMap;
 
-const std::string kFirmwareDir = SONDRIX_FIRMWARE_DIR;
+const std::string FirmwareDir = SONDRIX_FIRMWARE_DIR;
 
 std::string TempImageFile(const std::vector<std::uint8_t>& image) {
     auto path = std::filesystem::temp_directory_path() / ("e2e_image_" + std::to_string(getpid()) + ".enc");
@@ -47,7 +47,7 @@ TEST_P(LoaderPrograms, FlashAMultiBlockImageEndToEnd) {
     BootLoaderLine line(map, script);
     auto image = MakeImage(6, 1500);
     auto path = TempImageFile(image);
-    LoaderProcess loader(kFirmwareDir + "/" + GetParam().program, {line.ComName(), path});
+    LoaderProcess loader(FirmwareDir + "/" + GetParam().program, {line.ComName(), path});
     ASSERT_TRUE(loader.Started());
     EXPECT_EQ(loader.Wait(30000), 0);
     std::filesystem::remove(path);
@@ -75,7 +75,7 @@ TEST(LoaderKeys, FindAgainAndEscapeFromAPipe) {
         script.model = flash.model;
         script.answerFind = false;
         BootLoaderLine line(map, script);
-        LoaderProcess loader(kFirmwareDir + "/" + flash.program, {line.ComName(), path});
+        LoaderProcess loader(FirmwareDir + "/" + flash.program, {line.ComName(), path});
         ASSERT_TRUE(line.WaitForRequests(1, 5000)) << flash.program;
         loader.Type('f');
         ASSERT_TRUE(line.WaitForRequests(2, 5000)) << flash.program;
@@ -117,7 +117,7 @@ TEST(LoaderPulledLine, SaysSoAndEndsWithoutSpinning) {
         script.announceAfterSwitch = false;
         script.announcements = 0;
         BootLoaderLine line(map, script);
-        LoaderProcess loader(kFirmwareDir + "/" + row.program, {line.ComName(), path});
+        LoaderProcess loader(FirmwareDir + "/" + row.program, {line.ComName(), path});
         ASSERT_TRUE(line.WaitForRequests(row.pullAfterRequests, 5000)) << row.name;
         std::this_thread::sleep_for(std::chrono::milliseconds(row.settleMs));
         long long cpuBefore = loader.CpuMs();
@@ -155,7 +155,7 @@ TEST(LoaderImageFile, NamedPipeAndBlocklessImageAreRefusedBeforeTheSensorIsAsked
             BootLoaderScript script;
             script.model = flash.model;
             BootLoaderLine line(map, script);
-            LoaderProcess loader(kFirmwareDir + "/" + flash.program, {line.ComName(), row.path});
+            LoaderProcess loader(FirmwareDir + "/" + flash.program, {line.ComName(), row.path});
             EXPECT_EQ(loader.Wait(10000), 0) << flash.program << " " << row.path;
             EXPECT_NE(loader.Output().find(row.message), std::string::npos) << loader.Output();
             EXPECT_TRUE(line.Device().Requests().empty()) << flash.program << " " << row.path;
@@ -166,12 +166,12 @@ TEST(LoaderImageFile, NamedPipeAndBlocklessImageAreRefusedBeforeTheSensorIsAsked
 
 TEST(LoaderArguments, UsageAndMissingPort) {
     PortMap map;
-    LoaderProcess usage(kFirmwareDir + "/rflasher", {"COM123", "image.enc"});
+    LoaderProcess usage(FirmwareDir + "/rflasher", {"COM123", "image.enc"});
     EXPECT_EQ(usage.Wait(10000), 0);
     EXPECT_NE(usage.Output().find("Используйте формат: rflasher.exe COMx <filename.ext> \n\n\n"),
               std::string::npos)
         << usage.Output();
-    LoaderProcess missing(kFirmwareDir + "/kflasher", {"COM:77", "image.enc"});
+    LoaderProcess missing(FirmwareDir + "/kflasher", {"COM:77", "image.enc"});
     EXPECT_EQ(missing.Wait(10000), 0);
     EXPECT_NE(missing.Output().find("\\\\.\\COM77 недоступен\n"), std::string::npos) << missing.Output();
 }

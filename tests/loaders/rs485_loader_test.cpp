@@ -63,8 +63,8 @@ TEST_F(Rs485Loader, FailedHandOverFallsBackToTheWait) {
         script.identifyReply = row.reply;
         script.switchStatus = row.status;
         int result = Flash([&](VirtualSerialLine&) {
-            TypeKeyAt(kStartMs + 5000, 'F');
-            TypeKeyAt(kStartMs + 9000, 27);
+            TypeKeyAt(StartMs + 5000, 'F');
+            TypeKeyAt(StartMs + 9000, 27);
         });
         EXPECT_EQ(result, 0) << row.name;
         EXPECT_EQ(IdentifyRequests(), 2) << row.name;
@@ -91,8 +91,8 @@ TEST_F(Rs485Loader, FallbackDropsOtherBytesAndWaitsForBlst) {
     // Already in its boot loader: its announcement at the open is purged and it ignores requests.
     script.inLoader = true;
     EXPECT_EQ(Flash([](VirtualSerialLine& line) {
-                  line.SendAt(kStartMs + 4000, {'B', 'X', 'Y', 'Z', 'B', 'L', 'S'});
-                  line.SendAt(kStartMs + 4500, {'B', 'L', 'S', 'T'});
+                  line.SendAt(StartMs + 4000, {'B', 'X', 'Y', 'Z', 'B', 'L', 'S'});
+                  line.SendAt(StartMs + 4500, {'B', 'L', 'S', 'T'});
               }),
               0);
     EXPECT_EQ(device->Image(), image);
@@ -129,9 +129,9 @@ TEST_F(Rs485Loader, PulledAdapterEndsTheRunAtOnce) {
         bool answerFind;
         std::uint64_t pulledAtMs;
     };
-    const Row rows[] = {{"no answer, fallback", false, kStartMs + 3000},
-                        {"after the switch", true, kStartMs + 1500},
-                        {"after the switch, fallback", true, kStartMs + 4000}};
+    const Row rows[] = {{"no answer, fallback", false, StartMs + 3000},
+                        {"after the switch", true, StartMs + 1500},
+                        {"after the switch, fallback", true, StartMs + 4000}};
     for (const auto& row : rows) {
         script.answerFind = row.answerFind;
         script.announceAfterSwitch = false;
@@ -158,8 +158,8 @@ TEST_F(Rs485Loader, ReopenIsRetriedUntilThePortIsBack) {
     // Never back: the wait goes on, paced (the clock moves), until Esc; F finds no port to ask on.
     int result = Flash([&](VirtualSerialLine& line) {
         line.UnplugOnClose(UINT64_MAX);
-        TypeKeyAt(kStartMs + 3000, 'F');
-        TypeKeyAt(kStartMs + 6000, 27);
+        TypeKeyAt(StartMs + 3000, 'F');
+        TypeKeyAt(StartMs + 6000, 27);
     });
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(Says("недоступен, ожидание подключения\n"));

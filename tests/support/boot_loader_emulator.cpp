@@ -9,13 +9,13 @@ namespace testing_support {
 
 namespace {
 
-constexpr std::uint8_t kBlockAck = 0x11;
-constexpr std::uint8_t kIdentify = 0x33;
-constexpr std::uint8_t kSwitch = 0x3A;
+constexpr std::uint8_t BlockAck = 0x11;
+constexpr std::uint8_t Identify = 0x33;
+constexpr std::uint8_t Switch = 0x3A;
 // Answers follow a request after this long, as a sensor's firmware takes a moment.
-constexpr std::uint32_t kAnswerDelayMs = 20;
-constexpr std::uint32_t kAnnounceOnOpenMs = 50;
-constexpr std::uint32_t kAnnounceEveryMs = 500;
+constexpr std::uint32_t AnswerDelayMs = 20;
+constexpr std::uint32_t AnnounceOnOpenMs = 50;
+constexpr std::uint32_t AnnounceEveryMs = 500;
 
 std::vector<std::uint8_t> Announcement() {
     return {'B', 'L', 'S', 'T'};
@@ -40,7 +40,7 @@ std::vector<std::uint8_t> Rs485Reply(std::uint8_t address, std::uint8_t command,
 
 // The length of the RS-485 request that starts with this command.
 std::size_t Rs485RequestLength(std::uint8_t command) {
-    return command == kSwitch ? 8 : 4;
+    return command == Switch ? 8 : 4;
 }
 
 } // namespace
@@ -53,7 +53,7 @@ std::vector<TimedBytes> BootLoaderEmulator::Opened() {
     std::lock_guard guard(lock);
     std::vector<TimedBytes> runs;
     for (int i = 0; inLoader && i < script.announcements; ++i)
-        runs.push_back({kAnnounceOnOpenMs + kAnnounceEveryMs * std::uint32_t(i), Announcement(), true});
+        runs.push_back({AnnounceOnOpenMs + AnnounceEveryMs * std::uint32_t(i), Announcement(), true});
     return runs;
 }
 
@@ -108,11 +108,11 @@ void BootLoaderEmulator::TakeByte(std::uint8_t byte, std::vector<TimedBytes>& ou
 
 void BootLoaderEmulator::TakeBlock(std::vector<TimedBytes>& out) {
     if (pending.size() < 2 || pending.size() < pending[0] * 256u + pending[1] + 2u) return;
-    int answer = kBlockAck;
+    int answer = BlockAck;
     if (static_cast<std::size_t>(blocksReceived) < script.blockAnswers.size())
         answer = script.blockAnswers[static_cast<std::size_t>(blocksReceived)];
     ++blocksReceived;
-    if (answer == kBlockAck) image.insert(image.end(), pending.begin(), pending.end());
+    if (answer == BlockAck) image.insert(image.end(), pending.begin(), pending.end());
     pending.clear();
     if (answer != BootLoaderScript::Silent)
         out.push_back({script.writeDelayMs, {static_cast<std::uint8_t>(answer)}});
@@ -125,37 +125,37 @@ void BootLoaderEmulator::AnswerKline(const std::vector<std::uint8_t>& frame, std
     std::string text(reinterpret_cast<const char*>(request.payload),
                      static_cast<std::size_t>(request.length));
     if (request.command == 'F' && script.answerFind)
-        out.push_back({kAnswerDelayMs, KlineReply(" #I" + script.identification)});
+        out.push_back({AnswerDelayMs, KlineReply(" #I" + script.identification)});
     if (request.command == 'T' && text.ends_with("BOOT")) {
         inLoader = true;
         if (script.noiseAfterSwitch > 0)
-            out.push_back({kAnswerDelayMs, std::vector<std::uint8_t>(script.noiseAfterSwitch, 'x')});
+            out.push_back({AnswerDelayMs, std::vector<std::uint8_t>(script.noiseAfterSwitch, 'x')});
         if (script.confirmSwitch)
-            out.push_back({kAnswerDelayMs, KlineReply(" #T" + text.substr(0, text.size() - 4) + "OK")});
+            out.push_back({AnswerDelayMs, KlineReply(" #T" + text.substr(0, text.size() - 4) + "OK")});
     }
 }
 
 void BootLoaderEmulator::AnswerRs485(const std::vector<std::uint8_t>& frame, std::vector<TimedBytes>& out) {
     if (inLoader) return;
     std::uint8_t command = frame[2];
-    if (command == kIdentify && script.answerFind) {
+    if (command == Identify && script.answerFind) {
         std::vector<std::uint8_t> data(4);
         for (int i = 0; i < 4; ++i)
             data[static_cast<std::size_t>(i)] = std::uint8_t(script.serial >> (8 * i));
         data.push_back(script.address);
         using Reply = BootLoaderScript::IdentifyReply;
         auto reply =
-            Rs485Reply(script.address, script.identifyReply == Reply::WrongCommand ? 0x34 : kIdentify, data);
+            Rs485Reply(script.address, script.identifyReply == Reply::WrongCommand ? 0x34 : Identify, data);
         if (script.identifyReply == Reply::Short) reply.pop_back();
         if (script.identifyReply == Reply::BadCrc) reply.back() ^= 0x5A;
-        out.push_back({kAnswerDelayMs, reply});
+        out.push_back({AnswerDelayMs, reply});
     }
     std::uint32_t serial = 0;
     for (int i = 0; i < 4 && frame.size() == 8; ++i)
         serial |= std::uint32_t(frame[3 + i]) << (8 * i);
-    if (command == kSwitch && frame.size() == 8 && serial == script.serial) {
+    if (command == Switch && frame.size() == 8 && serial == script.serial) {
         if (script.confirmSwitch)
-            out.push_back({kAnswerDelayMs, Rs485Reply(script.address, kSwitch, {script.switchStatus})});
+            out.push_back({AnswerDelayMs, Rs485Reply(script.address, Switch, {script.switchStatus})});
         if (script.switchStatus != 0) return;
         inLoader = true;
         if (script.announceAfterSwitch) out.push_back({script.announceDelayMs, Announcement(), true});
