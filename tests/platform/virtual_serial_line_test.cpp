@@ -120,6 +120,20 @@ TEST(VirtualSerialLine, PurgeDropsWhatArrivedAndWhatHasNotGone) {
     EXPECT_EQ(port.device.heard[0].bytes, Bytes{1});
 }
 
+TEST(VirtualSerialLine, InputQueueHoldsWhatATtyHoldsAndLosesTheRest) {
+    Bytes answer(5000);
+    for (std::size_t i = 0; i < answer.size(); ++i)
+        answer[i] = static_cast<std::uint8_t>(i);
+    OpenLine port({9600, answer, 0}, {});
+    ASSERT_NE(port.handle, INVALID_HANDLE_VALUE);
+    port.Write({0x55});
+    port.clock.Set(6000); // all 5000 have come by 5.2 s
+    EXPECT_EQ(port.Queues().cbInQue, 4095u);
+    Bytes kept(answer.begin(), answer.begin() + 4095);
+    EXPECT_EQ(port.Read(5000), kept);
+    EXPECT_EQ(port.Queues().cbInQue, 0u);
+}
+
 TEST(VirtualSerialLine, RegistryNumbersAndNamesThePorts) {
     VirtualClock clock;
     AnsweringDevice device(9600, {}, 0);

@@ -42,6 +42,15 @@ void SerialWire::CatchUp(std::uint64_t nowUs) {
         Schedule(device.Received(out.bytes.data(), out.bytes.size(), out.baud), &out, out.ends.back(),
                  out.baud);
     }
+    DropOverflow(nowUs);
+}
+
+void SerialWire::DropOverflow(std::uint64_t nowUs) {
+    auto arrivedEnd = incoming.upper_bound(nowUs);
+    auto kept = incoming.begin();
+    for (std::size_t n = 0; n < InputQueueLimit && kept != arrivedEnd; ++n)
+        ++kept;
+    incoming.erase(kept, arrivedEnd);
 }
 
 // An answer run starts after its delay or once the wire back is free; a run the device marks as

@@ -3,7 +3,8 @@
 // clock. Written bytes leave one after another, 10 bits a byte (8N1) at the baud they were written
 // at; a write reaches the device once its last byte has gone, and the device's answer runs arrive
 // byte by byte after their delay, counted from there. The other direction is one wire too, so runs
-// never overlap. An echoing adapter returns each written byte as it leaves.
+// never overlap. An echoing adapter returns each written byte as it leaves. The input queue holds
+// what a tty holds for its reader; bytes that arrive while it is full are lost.
 
 #include <cstdint>
 #include <deque>
@@ -17,6 +18,8 @@ namespace testing_support {
 class SerialWire {
   public:
     static constexpr std::uint64_t NoEvent = UINT64_MAX;
+    // A tty's input buffer keeps one byte free, so a reader sees at most 4095 waiting.
+    static constexpr std::size_t InputQueueLimit = 4095;
 
     SerialWire(LineDevice& device, bool echo) : device(device), echo(echo) {}
 
@@ -24,8 +27,8 @@ class SerialWire {
     void Opened(std::uint64_t nowUs, std::uint32_t baud);
     // Queues bytes behind what is still going out.
     void Write(const std::uint8_t* bytes, std::size_t count, std::uint64_t nowUs, std::uint32_t baud);
-    // Hands the device every write whose last byte has gone by nowUs and schedules its answers.
-    // Every look at the line calls it first.
+    // Hands the device every write whose last byte has gone by nowUs, schedules its answers and
+    // loses what overflowed the input queue. Every look at the line calls it first.
     void CatchUp(std::uint64_t nowUs);
 
     // Bytes that have arrived by nowUs and are not yet taken.
@@ -54,6 +57,9 @@ class SerialWire {
 
     void Schedule(const std::vector<TimedBytes>& runs, const Outgoing* cause, std::uint64_t fromUs,
                   std::uint32_t baud);
+    // Nothing is taken between two looks, so the bytes past the limit are the ones that found the
+    // queue full.
+    void DropOverflow(std::uint64_t nowUs);
 
     LineDevice& device;
     bool echo;
