@@ -85,13 +85,16 @@ void RSport::OnReceive(std::int32_t count) {
         firstByteSeen = true;
         requestTick = static_cast<std::int32_t>(now);
     }
-    // Wait until the bytes waiting could have come in one burst since the first of them.
+    // Wait until the bytes this call reads could have come in one burst since the first of them.
+    // Counting all that wait would let a long burst of noise outlast every send, which starts the
+    // wait again, and the queue would never be read.
+    std::int32_t runLength = std::min(count, ReceiveAreaSize);
     auto sinceFirstByte = static_cast<std::int32_t>(now - static_cast<DWORD>(requestTick));
-    if (sinceFirstByte < count * BitsPerByteMs / baud + WholeFrameMarginMs) return;
+    if (sinceFirstByte < runLength * BitsPerByteMs / baud + WholeFrameMarginMs) return;
 
     Run run;
     DWORD read = 0;
-    ReadFile(handle, run.bytes, static_cast<DWORD>(std::min(count, ReceiveAreaSize)), &read, nullptr);
+    ReadFile(handle, run.bytes, static_cast<DWORD>(runLength), &read, nullptr);
     // Only what was read: a port that failed (unplugged) leaves no stale bytes to decode.
     run.count = static_cast<std::int32_t>(read);
     bool good =

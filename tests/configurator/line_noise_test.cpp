@@ -1,9 +1,13 @@
-// Noise on the sensor's line, with the window's own timers scanning and polling: a stray byte is
-// not taken for an adapter's echo.
+// Noise on the sensor's line, with the window's own timers scanning and polling: a burst of any
+// length drains, and a stray byte is not taken for an adapter's echo.
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
 
 #include "configurator/connection.h"
 #include "tests/configurator/link_fixture.h"
+#include "tests/support/kline_sensor_model.h"
 #include "tests/support/noisy_device.h"
 #include "tests/support/rs485_sensor_model.h"
 
@@ -11,11 +15,67 @@ namespace {
 
 using testing_support::Bytes;
 using testing_support::NoisyDevice;
+using testing_support::SensorModel;
 using testing_support::VirtualSerialLine;
 using LineNoise = testing_support::LinkTest;
 
 // The scan probes each candidate this often.
 constexpr std::uint32_t ProbePeriodMs = 500;
+// A sensor on a quiet line is found well within this, whichever speed it speaks.
+constexpr std::uint32_t UsualScanMs = 3000;
+
+Bytes RandomBytes(std::size_t count) {
+    std::mt19937 random(count);
+    Bytes bytes(count);
+    for (std::uint8_t& byte : bytes)
+        byte = static_cast<std::uint8_t>(random());
+    return bytes;
+}
+
+// K-line values as a sensor prints them, with no frame around them.
+Bytes UnframedText(std::size_t count) {
+    const std::string line = " #D4711:1230 23 1236 1234\r\n";
+    Bytes bytes(count);
+    for (std::size_t i = 0; i < count; ++i)
+        bytes[i] = static_cast<std::uint8_t>(line[i % line.size()]);
+    return bytes;
+}
+
+std::unique_ptr<SensorModel> MakeSensor(bool kline) {
+    if (kline) return std::make_unique<testing_support::KlineSensorModel>();
+    return std::make_unique<testing_support::Rs485SensorModel>();
+}
+
+TEST_F(LineNoise, BurstOfAnyLengthDrainsAndTheSensorIsFoundAgain) {
+    struct Row {
+        const char* what;
+        bool kline, connected;
+        Bytes noise;
+    };
+    const Row rows[] = {
+        {"3000 random bytes while scanning", false, false, RandomBytes(3000)},
+        {"10 KB of 0xFF while connected", false, true, Bytes(10'000, 0xFF)},
+        {"30 s of random bytes while connected", false, true, RandomBytes(57'600)},
+        {"10 KB of 0x00 while connected at 9600", true, true, Bytes(10'000, 0x00)},
+        {"10 KB of unframed text while scanning for a K-line sensor", true, false, UnframedText(10'000)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        auto sensor = MakeSensor(row.kline);
+        NoisyDevice noisy(*sensor);
+        VirtualSerialLine line(3, noisy);
+        if (row.connected) {
+            ASSERT_TRUE(RunUntilConnected());
+        }
+        noisy.AfterNextWrite(row.noise);
+        ASSERT_TRUE(RunUntil([&] { return noisy.NoiseEndMs() != 0; }, 2000));
+        const std::uint32_t noiseEnd = noisy.NoiseEndMs();
+        EXPECT_TRUE(RunUntil([&] { return SensorLink && SensorLink->replyTick > noiseEnd; },
+                             noiseEnd - GetTickCount() + UsualScanMs));
+        Disconnect();
+        DeleteAllPorts(*CandidatePorts);
+    }
+}
 
 TEST_F(LineNoise, StrayRequestStartIsNoEchoWhileAnEchoingAdapterIsFoundFromItsFirstReply) {
     struct Row {
