@@ -19,6 +19,10 @@ void SerialWire::Opened(std::uint64_t nowUs, std::uint32_t baud) {
     Schedule(device.Opened(), nullptr, nowUs, baud);
 }
 
+void SerialWire::Unprompted(std::vector<std::uint8_t> bytes, std::uint64_t nowUs, std::uint32_t baud) {
+    Schedule({TimedBytes{.bytes = std::move(bytes)}}, nullptr, nowUs, baud);
+}
+
 void SerialWire::Write(const std::uint8_t* bytes, std::size_t count, std::uint64_t nowUs,
                        std::uint32_t baud) {
     if (count == 0) return;

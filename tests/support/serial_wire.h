@@ -25,6 +25,10 @@ class SerialWire {
 
     // What the device sends as a port opens, timed from nowUs at the line's baud.
     void Opened(std::uint64_t nowUs, std::uint32_t baud);
+    // Bytes the device sends of its own accord from nowUs, behind what it is still sending.
+    void Unprompted(std::vector<std::uint8_t> bytes, std::uint64_t nowUs, std::uint32_t baud);
+    // When the last byte on its way back so far arrives.
+    std::uint64_t ReceiveFreeUs() const { return receiveFreeUs; }
     // Queues bytes behind what is still going out.
     void Write(const std::uint8_t* bytes, std::size_t count, std::uint64_t nowUs, std::uint32_t baud);
     // Hands the device every write whose last byte has gone by nowUs, schedules its answers and

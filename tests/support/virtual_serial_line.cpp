@@ -78,6 +78,18 @@ bool VirtualSerialLine::WaitedForever() const {
     return state->waitedForever;
 }
 
+void VirtualSerialLine::DeviceSends(std::vector<std::uint8_t> bytes) {
+    std::lock_guard guard(state->lock);
+    std::uint64_t nowUs = win32::CurrentClock().NowMs() * 1000;
+    state->wire.CatchUp(nowUs);
+    state->wire.Unprompted(std::move(bytes), nowUs, state->Baud());
+}
+
+std::uint64_t VirtualSerialLine::QuietAtMs() const {
+    std::lock_guard guard(state->lock);
+    return (state->wire.ReceiveFreeUs() + 999) / 1000;
+}
+
 void VirtualSerialLine::Unplug() {
     if (registered) win32::UnregisterComDevice(comNumber);
     registered = false;

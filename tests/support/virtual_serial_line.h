@@ -50,6 +50,11 @@ class VirtualSerialLine {
     // what there was instead of hanging; a test that did not expect it has found a fault.
     bool WaitedForever() const;
 
+    // The device sends these bytes now of its own accord (noise, a stray byte) at the line's baud.
+    void DeviceSends(std::vector<std::uint8_t> bytes);
+    // The tick by which all the device and the echo have sent so far has arrived.
+    std::uint64_t QuietAtMs() const;
+
     // Pulls the plug: the open port hangs up (its calls fail with ERROR_DEVICE_NOT_CONNECTED), the
     // bytes on their way are lost and the port leaves the enumeration.
     void Unplug();
