@@ -31,12 +31,19 @@ void DiscardInput(RSport& link, std::int32_t count) {
     ReadFile(link.handle, echo, static_cast<DWORD>(count), &read, nullptr);
 }
 
+// The run begins with the frame the link wrote last.
+bool StartsWithSentFrame(const RSport& link, const Run& run) {
+    return link.sentFrameLength > 0 && run.count >= link.sentFrameLength &&
+           std::memcmp(run.bytes, link.sentFrame, static_cast<std::size_t>(link.sentFrameLength)) == 0;
+}
+
 // Aligns the run on the reply's start byte and decodes it when it is one whole frame. False: the
 // run is bad. The decoder may have deleted the link when this returns true.
 bool TakeRs485Reply(RSport& link, Run& run) {
     if (run.bytes[0] == frames::Rs485RequestStart) {
-        // The adapter returned our own request: from now on its echo is skipped by count.
-        link.echoMode = true;
+        // The adapter returned our own request: from now on its echo is skipped by count. A lone
+        // request start byte is noise; counting echo for it would eat the start of every reply.
+        if (StartsWithSentFrame(link, run)) link.echoMode = true;
         auto* start = std::find(run.bytes, run.bytes + run.count, frames::Rs485ReplyStart);
         if (start == run.bytes + run.count) return false;
         run.DropFront(static_cast<std::int32_t>(start - run.bytes));
@@ -77,13 +84,16 @@ void RSport::OnReceive(std::int32_t count) {
         firstByteSeen = true;
         requestTick = static_cast<std::int32_t>(now);
     }
-    // Wait until the bytes waiting could have come in one burst since the first of them.
+    // Wait until the bytes this call reads could have come in one burst since the first of them.
+    // Counting all that wait would let a long burst of noise outlast every send, which starts the
+    // wait again, and the queue would never be read.
+    std::int32_t runLength = std::min(count, ReceiveAreaSize);
     auto sinceFirstByte = static_cast<std::int32_t>(now - static_cast<DWORD>(requestTick));
-    if (sinceFirstByte < count * BitsPerByteMs / baud + WholeFrameMarginMs) return;
+    if (sinceFirstByte < runLength * BitsPerByteMs / baud + WholeFrameMarginMs) return;
 
     Run run;
     DWORD read = 0;
-    ReadFile(handle, run.bytes, static_cast<DWORD>(std::min(count, ReceiveAreaSize)), &read, nullptr);
+    ReadFile(handle, run.bytes, static_cast<DWORD>(runLength), &read, nullptr);
     // Only what was read: a port that failed (unplugged) leaves no stale bytes to decode.
     run.count = static_cast<std::int32_t>(read);
     bool good =

@@ -91,12 +91,12 @@ bool RSport::SendTextCommand(char letter) {
 
 void RSport::SendFrame(std::int32_t frameAddress, std::int32_t command, const std::uint8_t* payload,
                        std::int32_t length, bool logFrame) {
-    std::uint8_t frame[frames::FrameAreaSize];
-    std::int32_t size = BuildFrame(frameAddress, command, payload, length, frame);
-    if (logFrame) log.LogBytes(TString(" <--- "), frame, size);
+    std::int32_t size = BuildFrame(frameAddress, command, payload, length, sentFrame);
+    sentFrameLength = size;
+    if (logFrame) log.LogBytes(TString(" <--- "), sentFrame, size);
     if (echoMode) echoSkip = static_cast<std::uint8_t>(echoSkip + size);
     DWORD written = 0;
-    WriteFile(handle, frame, static_cast<DWORD>(size), &written, nullptr);
+    WriteFile(handle, sentFrame, static_cast<DWORD>(size), &written, nullptr);
 }
 
 std::uint8_t RSport::Crc8(const std::uint8_t* bytes, std::int32_t count) {

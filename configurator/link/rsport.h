@@ -8,6 +8,7 @@
 #include <deque>
 #include <unordered_map>
 
+#include "configurator/link/frames.h"
 #include "core/com_port_base.h"
 #include "core/tstring.h"
 
@@ -73,4 +74,8 @@ class RSport : public ComPortBase {
     std::int32_t address = 0;      // bus address of RS-485 requests
     std::int32_t moduleAddress = NoModuleAddress;
     std::unordered_map<std::uint32_t, std::int32_t> RadioDevices; // serial -> bus address
+    // The frame written last, built in place: an echoing adapter returns exactly these bytes, which
+    // tells it from noise that happens to start like a request.
+    std::uint8_t sentFrame[frames::FrameAreaSize];
+    std::int32_t sentFrameLength = 0;
 };

@@ -1,4 +1,5 @@
 // Fuzz links: configurator vcl_headless test_support
+// Fuzz sources: tests/fuzz/window_fuzz_support.cpp
 // The sensor link's receive path and reply decoding on the window (headless), for whatever a
 // sensor sends on either line, before and after the link was adopted: nothing is read past what
 // came, a link the decoder deleted is never touched again, and a well-formed reply is always
@@ -6,10 +7,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "configurator/connection.h"
@@ -19,6 +17,7 @@
 #include "platform/vcl/headless/headless.h"
 #include "platform/win32/files.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/fuzz/window_fuzz_support.h"
 #include "tests/support/sensor_frames.h"
 #include "tests/support/virtual_clock.h"
 #include "tests/support/virtual_serial_line.h"
@@ -69,24 +68,10 @@ std::vector<std::uint8_t> Answer(FuzzedDataProvider& input, bool kline, bool wel
     return std::vector<std::uint8_t>(frame.begin(), frame.end());
 }
 
-// "log.txt" would grow with every run.
-void EmptyLog() {
-    if (!LogFile) return;
-    std::fflush(LogFile);
-    if (::ftruncate(::fileno(LogFile), 0) == 0) std::rewind(LogFile);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // The window writes "log.txt" and status records into the current folder: a new one in TMPDIR,
-    // which the fuzz step removes.
-    const char* temporary = std::getenv("TMPDIR");
-    static std::string folder = std::string(temporary ? temporary : "/tmp") + "/sensor_reply_fuzz_XXXXXX";
-    if (!::mkdtemp(folder.data()) || ::chdir(folder.c_str()) != 0) std::abort();
-    fuzz::SilenceStdout();
-    MainUnitInitialization();
-    Application->CreateForm(Form1);
+    fuzz::StartWindow("sensor_reply_fuzz");
     return 0;
 }
 
@@ -119,6 +104,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     else if (alive)
         delete link;
     vcl::headless::Reset();
-    EmptyLog();
+    fuzz::EmptyLog();
     return 0;
 }

@@ -181,6 +181,22 @@ TEST(VirtualSerialLine, AnnouncementsStopOnceTheDeviceHearsABlock) {
     CloseHandle(handle);
 }
 
+TEST(VirtualSerialLine, WaitingCountStopsAtWhatATtyReadBufferHoldsAndNothingIsLost) {
+    Bytes noise(5000);
+    for (std::size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<std::uint8_t>(i);
+    OpenLine port({9600, {}, 0}, {});
+    ASSERT_NE(port.handle, INVALID_HANDLE_VALUE);
+    port.clock.Set(100);
+    port.line.SendAt(100, noise);
+    // 5000 bytes take 5208.3 ms at 9600 baud.
+    EXPECT_EQ(port.line.QuietAtMs(), 5309u);
+    port.clock.Set(5309);
+    EXPECT_EQ(port.Queues().cbInQue, 4095u);
+    EXPECT_EQ(port.Read(5000), noise);
+    EXPECT_EQ(port.Queues().cbInQue, 0u);
+}
+
 TEST(VirtualSerialLine, RegistryNumbersAndNamesThePorts) {
     VirtualClock clock;
     AnsweringDevice device(9600, {}, 0);

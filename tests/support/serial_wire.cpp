@@ -110,7 +110,8 @@ void SerialWire::Schedule(const std::vector<TimedBytes>& runs, const Outgoing* c
 }
 
 std::size_t SerialWire::Arrived(std::uint64_t nowUs) const {
-    return static_cast<std::size_t>(std::distance(incoming.begin(), incoming.upper_bound(nowUs)));
+    auto arrived = static_cast<std::size_t>(std::distance(incoming.begin(), incoming.upper_bound(nowUs)));
+    return std::min(arrived, InputQueueLimit);
 }
 
 std::size_t SerialWire::Unsent(std::uint64_t nowUs) const {
@@ -141,6 +142,14 @@ std::uint64_t SerialWire::NextEvent(std::uint64_t nowUs) const {
     later(NextRunStart());
     if (!pulled) later(awayFromUs);
     return next;
+}
+
+std::uint64_t SerialWire::QuietUs() const {
+    std::uint64_t quiet = receiveFreeUs;
+    for (const auto& [dueUs, run] : due)
+        quiet = std::max(quiet, dueUs) + WireUs(run.bytes.size(), run.baud);
+    if (!incoming.empty()) quiet = std::max(quiet, incoming.rbegin()->first);
+    return quiet;
 }
 
 void SerialWire::DropArrived(std::uint64_t nowUs) {

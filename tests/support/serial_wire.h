@@ -9,7 +9,8 @@
 // A run is decided as it starts: an announcement goes out only while the device still announces,
 // and one due while a write is on its way waits until the device has heard it, so that it never
 // lands inside the answer to that write. A pulled line loses what is on the wire and every run due
-// to start while it is away; runs due after it is back go out as before.
+// to start while it is away; runs due after it is back go out as before. As on a tty, the count of
+// bytes waiting stops at what the reader's buffer holds while more waits behind it.
 
 #include <cstdint>
 #include <deque>
@@ -23,6 +24,8 @@ namespace testing_support {
 class SerialWire {
   public:
     static constexpr std::uint64_t NoEvent = UINT64_MAX;
+    // A tty's read buffer keeps one byte free, so a reader is told of at most 4095 waiting.
+    static constexpr std::size_t InputQueueLimit = 4095;
 
     // Unpaced, bytes take no wire time: a line faster than its rate.
     SerialWire(LineDevice& device, bool echo, bool pace = true) : device(device), echo(echo), pace(pace) {}
@@ -44,13 +47,15 @@ class SerialWire {
     // How often the line has been pulled so far; a port opened before the last pull has hung up.
     unsigned Unplugs() const { return unplugs; }
 
-    // Bytes that have arrived by nowUs and are not yet taken.
+    // Bytes that have arrived by nowUs and are not yet taken, up to InputQueueLimit.
     std::size_t Arrived(std::uint64_t nowUs) const;
     // Written bytes not yet gone by nowUs.
     std::size_t Unsent(std::uint64_t nowUs) const;
     std::size_t Take(std::uint8_t* buffer, std::size_t size, std::uint64_t nowUs);
     // The next moment after nowUs when something happens on the line; NoEvent when nothing will.
     std::uint64_t NextEvent(std::uint64_t nowUs) const;
+    // When the last byte sent or due so far towards the reader has arrived.
+    std::uint64_t QuietUs() const;
 
     void DropArrived(std::uint64_t nowUs);
     // The bytes not yet gone never reach the device, and an adapter never echoes them.

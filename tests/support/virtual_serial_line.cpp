@@ -98,6 +98,11 @@ void VirtualSerialLine::SendAt(std::uint64_t atMs, std::vector<std::uint8_t> byt
     state->wire.Send(std::move(bytes), atMs * 1000, state->Baud());
 }
 
+std::uint64_t VirtualSerialLine::QuietAtMs() const {
+    std::lock_guard guard(state->lock);
+    return (state->wire.QuietUs() + 999) / 1000;
+}
+
 void VirtualSerialLine::Unplug() {
     if (registered) win32::UnregisterComDevice(comNumber);
     registered = false;

@@ -58,6 +58,8 @@ class VirtualSerialLine {
     // Bytes from the device's side at atMs, at the rate the line runs at now, besides what it answers:
     // another talker, or noise.
     void SendAt(std::uint64_t atMs, std::vector<std::uint8_t> bytes);
+    // The tick by which everything sent or due so far towards the program has arrived.
+    std::uint64_t QuietAtMs() const;
 
     // Pulls the plug: the open port hangs up (its calls fail with ERROR_DEVICE_NOT_CONNECTED), the
     // bytes on their way are lost and the port leaves the enumeration.
