@@ -82,8 +82,9 @@ TEST_F(Receive, WholeFrameIsReadOnceItsBytesCouldHaveComeInOneBurst) {
         device.answers = {AsBytes(reply)};
         link->PushRequest(0x34);
         std::uint32_t sent = link->replyTick;
-        while (!link->firstByteSeen)
+        for (int i = 0; i < 300 && !link->firstByteSeen; ++i)
             Pump(1);
+        ASSERT_TRUE(link->firstByteSeen) << baud;
         auto firstByte = static_cast<std::uint32_t>(link->requestTick);
         for (int i = 0; i < 300 && link->replyTick == sent; ++i)
             Pump(1);
