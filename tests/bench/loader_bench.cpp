@@ -12,14 +12,14 @@
 
 #include "loaders/common/firmware_transfer.h"
 #include "loaders/common/loader_state.h"
-#include "tests/support/boot_loader_line.h"
+#include "tools/sensor_emulator/lines/boot_loader_line.h"
 
 namespace {
 
-using testing_support::BootLoaderLine;
-using testing_support::BootLoaderScript;
-using testing_support::LineModel;
-using testing_support::PortMap;
+using sensor_emulator::BootLoaderLine;
+using sensor_emulator::BootLoaderScript;
+using sensor_emulator::LineModel;
+using sensor_emulator::PortMap;
 
 constexpr int ImageBytes = 65536;
 constexpr std::uint32_t WriteDelayMs = 25;

@@ -8,13 +8,13 @@
 #include "platform/win32/files.h"
 #include "platform/win32/serial.h"
 #include "tests/support/current_folder.h"
-#include "tests/support/emulator_line.h"
 #include "tests/support/emulator_port.h"
+#include "tools/sensor_emulator/lines/emulator_line.h"
 
 namespace {
 
-using testing_support::EmulatorLine;
-using testing_support::PortMap;
+using sensor_emulator::EmulatorLine;
+using sensor_emulator::PortMap;
 
 class CountingPort : public ComPortBase {
   public:

@@ -6,25 +6,25 @@
 
 #include "configurator/connection.h"
 #include "tests/configurator/link_fixture.h"
-#include "tests/support/kline_sensor_model.h"
-#include "tests/support/radio_module_model.h"
-#include "tests/support/rs485_sensor_model.h"
+#include "tools/sensor_emulator/models/kline_sensor_model.h"
+#include "tools/sensor_emulator/models/radio_module_model.h"
+#include "tools/sensor_emulator/models/rs485_sensor_model.h"
 
 namespace {
 
+using sensor_emulator::VirtualSerialLine;
 using testing_support::SentRequest;
-using testing_support::VirtualSerialLine;
 using ConnectionTest = testing_support::LinkTest;
 
 // "19200:33" for each RS-485 request, "9600: #f" for a K-line one (its text).
 std::vector<std::string> Described(const std::vector<SentRequest>& requests) {
     std::vector<std::string> texts;
     for (const SentRequest& request : requests) {
-        const testing_support::SensorFrame& frame = request.frame;
+        const sensor_emulator::SensorFrame& frame = request.frame;
         char code[8];
         std::snprintf(code, sizeof code, "%02X", frame.command);
         texts.push_back(std::to_string(request.baud) + ":" +
-                        (frame.format == testing_support::FrameFormat::Rs485
+                        (frame.format == sensor_emulator::FrameFormat::Rs485
                              ? std::string(code)
                              : std::string(frame.payload.begin(), frame.payload.end())));
     }
@@ -34,23 +34,23 @@ std::vector<std::string> Described(const std::vector<SentRequest>& requests) {
 TEST_F(ConnectionTest, ScanProbesBothFormatsAtBothSpeedsAndAdoptsWhatAnswers) {
     struct Row {
         const char* model;
-        std::function<std::unique_ptr<testing_support::SensorModel>()> make;
+        std::function<std::unique_ptr<sensor_emulator::SensorModel>()> make;
         std::vector<std::string> requests; // the probes until the adoption, then the first after it
         bool kline, radio;
     };
     const Row rows[] = {
         {"RS-485",
-         [] { return std::make_unique<testing_support::Rs485SensorModel>(); },
+         [] { return std::make_unique<sensor_emulator::Rs485SensorModel>(); },
          {"19200:80", "19200:33", "19200:1A", "19200:1B", "19200:05"},
          false,
          false},
         {"radio",
-         [] { return std::make_unique<testing_support::RadioModuleModel>(); },
+         [] { return std::make_unique<sensor_emulator::RadioModuleModel>(); },
          {"19200:80", "19200:1A", "19200:1B", "19200:05"},
          false,
          true},
         {"K-line",
-         [] { return std::make_unique<testing_support::KlineSensorModel>(); },
+         [] { return std::make_unique<sensor_emulator::KlineSensorModel>(); },
          {"19200:80", "19200:33", "9600: #f", "9600: #K4711"}, // then what its identify reply asks for
          true,
          false},
@@ -81,7 +81,7 @@ TEST_F(ConnectionTest, ScanProbesBothFormatsAtBothSpeedsAndAdoptsWhatAnswers) {
 }
 
 TEST_F(ConnectionTest, OfTwoCandidatesAnsweringInOneTickTheFirstPolledIsAdoptedAndTheOtherNeverRead) {
-    testing_support::Rs485SensorModel first, second;
+    sensor_emulator::Rs485SensorModel first, second;
     VirtualSerialLine lineA(3, first), lineB(4, second);
     TString firstPolled;
     ASSERT_TRUE(RunUntil(
@@ -107,7 +107,7 @@ TEST_F(ConnectionTest, OfTwoCandidatesAnsweringInOneTickTheFirstPolledIsAdoptedA
 }
 
 TEST_F(ConnectionTest, SensorIsPolledOnceASecond) {
-    testing_support::Rs485SensorModel sensor;
+    sensor_emulator::Rs485SensorModel sensor;
     VirtualSerialLine line(3, sensor);
     ASSERT_TRUE(RunUntilConnected());
     ASSERT_TRUE(RunUntil([&] { return !form.Edit2->Text().IsEmpty(); }, 3000));
@@ -122,7 +122,7 @@ TEST_F(ConnectionTest, SensorIsPolledOnceASecond) {
 }
 
 TEST_F(ConnectionTest, WithEdit2EmptyASensorIsNotPolledAndDropped) {
-    testing_support::Rs485SensorModel sensor;
+    sensor_emulator::Rs485SensorModel sensor;
     VirtualSerialLine line(3, sensor);
     ASSERT_TRUE(RunUntilConnected());
     ASSERT_TRUE(RunUntil([&] { return !form.Edit2->Text().IsEmpty(); }, 3000));
@@ -208,7 +208,7 @@ TEST_F(ConnectionTest, DisconnectEndsTheAddModeDeletesTheLinkAndResetsTheWindow)
 }
 
 TEST_F(ConnectionTest, ClosingLogsTheRequestTheDisconnectAndTheEndInOrder) {
-    testing_support::Rs485SensorModel sensor;
+    sensor_emulator::Rs485SensorModel sensor;
     VirtualSerialLine line(3, sensor);
     ASSERT_TRUE(RunUntilConnected());
     form.SetLevelCode(7);
@@ -226,7 +226,7 @@ TEST_F(ConnectionTest, ClosingLogsTheRequestTheDisconnectAndTheEndInOrder) {
 }
 
 TEST_F(ConnectionTest, ClosingWhileScanningDeletesTheCandidatesBeforeTheEnd) {
-    testing_support::Rs485SensorModel quiet;
+    sensor_emulator::Rs485SensorModel quiet;
     quiet.SetSilent(true);
     VirtualSerialLine lineA(3, quiet), lineB(4, quiet);
     vcl::headless::RunFor(600);

@@ -9,12 +9,12 @@
 
 #include "core/file_read.h"
 #include "tests/configurator/link_fixture.h"
-#include "tests/support/kline_sensor_model.h"
-#include "tests/support/rs485_sensor_model.h"
+#include "tools/sensor_emulator/models/kline_sensor_model.h"
+#include "tools/sensor_emulator/models/rs485_sensor_model.h"
 
 namespace {
 
-using testing_support::VirtualSerialLine;
+using sensor_emulator::VirtualSerialLine;
 
 const char* const Image = "/tmp/fw dir/f.enc";
 
@@ -64,7 +64,7 @@ struct FirmwareLaunchTest : testing_support::LinkTest {
     }
     // A controller variant: the button only asks, the sensor's boot reply starts the loader (inside
     // the receive call). The user closes the window while the loader runs; the close waits for it.
-    void ExpectBootReplyLaunch(testing_support::SensorModel& sensor,
+    void ExpectBootReplyLaunch(sensor_emulator::SensorModel& sensor,
                                const std::vector<std::string>& arguments, const std::string& tail) {
         VirtualSerialLine line(3, sensor);
         PlaceLoader("xflasher");
@@ -92,7 +92,7 @@ struct FirmwareLaunchTest : testing_support::LinkTest {
 
 // The real loaders switch a sensor themselves, so only here does it show that the button asks too.
 TEST_F(FirmwareLaunchTest, ButtonAsksThePlainModelToSwitchThenReleasesThePortAndRunsItsLoader) {
-    testing_support::Rs485SensorModel sensor;
+    sensor_emulator::Rs485SensorModel sensor;
     VirtualSerialLine line(3, sensor);
     PlaceLoader("rflasher");
     ASSERT_TRUE(RunUntilConnected());
@@ -110,7 +110,7 @@ TEST_F(FirmwareLaunchTest, ButtonAsksThePlainModelToSwitchThenReleasesThePortAnd
 }
 
 TEST_F(FirmwareLaunchTest, CloseDuringTheButtonsLoaderRunFollowsItsEnd) {
-    testing_support::KlineSensorModel sensor;
+    sensor_emulator::KlineSensorModel sensor;
     VirtualSerialLine line(3, sensor);
     PlaceLoader("kflasher");
     ASSERT_TRUE(RunUntilConnected());
@@ -121,7 +121,7 @@ TEST_F(FirmwareLaunchTest, CloseDuringTheButtonsLoaderRunFollowsItsEnd) {
 }
 
 TEST_F(FirmwareLaunchTest, LoaderThatCannotStartStillEndsInReady) {
-    testing_support::Rs485SensorModel sensor;
+    sensor_emulator::Rs485SensorModel sensor;
     VirtualSerialLine line(3, sensor);
     ASSERT_TRUE(RunUntilConnected());
     form.ComboBox4->Hide();
@@ -130,12 +130,12 @@ TEST_F(FirmwareLaunchTest, LoaderThatCannotStartStillEndsInReady) {
 }
 
 TEST_F(FirmwareLaunchTest, BootReplyOfRs485StartsTheLoaderAndACloseDuringItsRunWaitsForItsEnd) {
-    testing_support::Rs485SensorModel sensor({.kind = 1});
+    sensor_emulator::Rs485SensorModel sensor({.kind = 1});
     ExpectBootReplyLaunch(sensor, {"xflasher", "COM3", Image, "115200", "-e", "-f"}, " 115200 -e -f");
 }
 
 TEST_F(FirmwareLaunchTest, BootReplyOfKlineStartsTheLoaderAndACloseDuringItsRunWaitsForItsEnd) {
-    testing_support::KlineSensorModel sensor({.mark = "x"});
+    sensor_emulator::KlineSensorModel sensor({.mark = "x"});
     ExpectBootReplyLaunch(sensor, {"xflasher", "COM3", Image, "115200", "-e"}, " 115200 -e");
 }
 

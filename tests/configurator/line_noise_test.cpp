@@ -7,16 +7,16 @@
 
 #include "configurator/connection.h"
 #include "tests/configurator/link_fixture.h"
-#include "tests/support/kline_sensor_model.h"
 #include "tests/support/noisy_device.h"
-#include "tests/support/rs485_sensor_model.h"
+#include "tools/sensor_emulator/models/kline_sensor_model.h"
+#include "tools/sensor_emulator/models/rs485_sensor_model.h"
 
 namespace {
 
+using sensor_emulator::SensorModel;
+using sensor_emulator::VirtualSerialLine;
 using testing_support::Bytes;
 using testing_support::NoisyDevice;
-using testing_support::SensorModel;
-using testing_support::VirtualSerialLine;
 using LineNoise = testing_support::LinkTest;
 
 // The scan probes each candidate this often.
@@ -42,8 +42,8 @@ Bytes UnframedText(std::size_t count) {
 }
 
 std::unique_ptr<SensorModel> MakeSensor(bool kline) {
-    if (kline) return std::make_unique<testing_support::KlineSensorModel>();
-    return std::make_unique<testing_support::Rs485SensorModel>();
+    if (kline) return std::make_unique<sensor_emulator::KlineSensorModel>();
+    return std::make_unique<sensor_emulator::Rs485SensorModel>();
 }
 
 TEST_F(LineNoise, BurstOfAnyLengthDrainsAndTheSensorIsFoundAgain) {
@@ -92,7 +92,7 @@ TEST_F(LineNoise, StrayRequestStartIsNoEchoWhileAnEchoingAdapterIsFoundFromItsFi
     std::uint32_t quietFoundMs = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        testing_support::Rs485SensorModel sensor;
+        sensor_emulator::Rs485SensorModel sensor;
         NoisyDevice noisy(sensor);
         if (!row.stray.empty()) noisy.AfterNextWrite(row.stray, 10);
         const std::uint32_t start = GetTickCount();

@@ -17,22 +17,23 @@
 #include "platform/win32/files.h"
 #include "tests/configurator/main_window_fixture.h"
 #include "tests/support/log_text.h"
-#include "tests/support/sensor_frames.h"
-#include "tests/support/sensor_model.h"
-#include "tests/support/virtual_serial_line.h"
+#include "tools/sensor_emulator/lines/virtual_serial_line.h"
+#include "tools/sensor_emulator/models/sensor_frames.h"
+#include "tools/sensor_emulator/models/sensor_model.h"
 
 namespace testing_support {
 
 using Bytes = std::vector<std::uint8_t>;
 
 // Answers each write with the next scripted run, 5 ms after it.
-class ScriptedDevice : public LineDevice {
+class ScriptedDevice : public sensor_emulator::LineDevice {
   public:
-    std::vector<TimedBytes> Received(const std::uint8_t*, std::size_t, std::uint32_t) override {
+    std::vector<sensor_emulator::TimedBytes> Received(const std::uint8_t*, std::size_t,
+                                                      std::uint32_t) override {
         if (answers.empty()) return {};
         Bytes answer = answers.front();
         answers.pop_front();
-        return {TimedBytes{.delayMs = 5, .bytes = answer}};
+        return {sensor_emulator::TimedBytes{.delayMs = 5, .bytes = answer}};
     }
     std::deque<Bytes> answers;
 };
@@ -41,7 +42,7 @@ class ScriptedDevice : public LineDevice {
 struct SentRequest {
     std::uint64_t atMs;
     std::uint32_t baud;
-    SensorFrame frame;
+    sensor_emulator::SensorFrame frame;
 };
 
 inline Bytes AsBytes(const std::string& text) {
@@ -61,7 +62,7 @@ class LinkTest : public ShownWindowTest {
     }
 
     // A new link on the line's port at 19200 baud, detecting the speed only when asked.
-    static RSport* OpenLink(const VirtualSerialLine& line, bool detecting = false) {
+    static RSport* OpenLink(const sensor_emulator::VirtualSerialLine& line, bool detecting = false) {
         TString name(line.ComName().c_str());
         HANDLE port = CreateFileW((TString(u"\\\\.\\") + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                   nullptr, OPEN_EXISTING, 0, nullptr);
@@ -71,7 +72,8 @@ class LinkTest : public ShownWindowTest {
     }
     // `link` on COM7, whose device answers with `device.answers`.
     void OpenScriptedLink(bool echo = false, bool detecting = false) {
-        line = std::make_unique<VirtualSerialLine>(7, device, VirtualSerialLine::Options{.echo = echo});
+        line = std::make_unique<sensor_emulator::VirtualSerialLine>(
+            7, device, sensor_emulator::VirtualSerialLine::Options{.echo = echo});
         link = OpenLink(*line, detecting);
     }
     // The receive timer's work on `link` ms by ms, until the link is deleted.
@@ -85,7 +87,7 @@ class LinkTest : public ShownWindowTest {
     }
     std::vector<Bytes> Written() const {
         std::vector<Bytes> frames;
-        for (const LineWrite& write : line->Writes())
+        for (const sensor_emulator::LineWrite& write : line->Writes())
             frames.push_back(write.bytes);
         return frames;
     }
@@ -102,11 +104,13 @@ class LinkTest : public ShownWindowTest {
         return RunUntil([] { return SensorLink != nullptr; }, ms);
     }
     // The requests written on the line from the first-th on, cut into frames.
-    static std::vector<SentRequest> Sent(const VirtualSerialLine& on, std::size_t first = 0) {
+    static std::vector<SentRequest> Sent(const sensor_emulator::VirtualSerialLine& on,
+                                         std::size_t first = 0) {
         std::vector<SentRequest> sent;
-        for (const LineWrite& write : on.Writes()) {
-            RequestDecoder decoder(
-                [](int command) -> std::optional<int> { return Rs485RequestPayloadLength(command); });
+        for (const sensor_emulator::LineWrite& write : on.Writes()) {
+            sensor_emulator::RequestDecoder decoder([](int command) -> std::optional<int> {
+                return sensor_emulator::Rs485RequestPayloadLength(command);
+            });
             decoder.Feed(std::string(write.bytes.begin(), write.bytes.end()));
             while (auto frame = decoder.Next())
                 sent.push_back({write.atMs, write.baud, *frame});
@@ -142,7 +146,7 @@ class LinkTest : public ShownWindowTest {
     }
 
     ScriptedDevice device;
-    std::unique_ptr<VirtualSerialLine> line;
+    std::unique_ptr<sensor_emulator::VirtualSerialLine> line;
     RSport* link = nullptr;
     WCHAR separator = FormatSettings.DecimalSeparator;
 };

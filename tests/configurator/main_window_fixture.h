@@ -14,9 +14,9 @@
 #include "platform/win32/clock.h"
 #include "tests/configurator/program_state.h"
 #include "tests/support/current_folder.h"
-#include "tests/support/port_map.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/virtual_clock.h"
+#include "tools/sensor_emulator/lines/port_map.h"
 
 namespace testing_support {
 
@@ -55,7 +55,7 @@ class MainWindowTest : public ::testing::Test {
     // folder of its own so that it is not taken for the current one.
     ProgramInFolder programFile{folder.Path() + "/bin"};
     // A scan in a window test never opens the machine's own serial devices.
-    PortMap ports;
+    sensor_emulator::PortMap ports;
     ProgramState programState;
 };
 

@@ -15,7 +15,7 @@
 #include "platform/vcl/user_input.h"
 #include "tests/configurator/main_window_fixture.h"
 #include "tests/support/log_text.h"
-#include "tests/support/sensor_model.h"
+#include "tools/sensor_emulator/models/sensor_model.h"
 
 namespace testing_support {
 
@@ -75,9 +75,9 @@ class ProgramTest : public MainWindowTest {
     }
 
     // The commands a model heard from request `from` on.
-    static std::vector<int> Heard(const SensorModel& model, std::size_t from = 0) {
+    static std::vector<int> Heard(const sensor_emulator::SensorModel& model, std::size_t from = 0) {
         std::vector<int> commands;
-        std::vector<SensorFrame> requests = model.Requests();
+        std::vector<sensor_emulator::SensorFrame> requests = model.Requests();
         for (std::size_t i = from; i < requests.size(); ++i)
             commands.push_back(requests[i].command);
         return commands;

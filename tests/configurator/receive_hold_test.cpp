@@ -8,12 +8,12 @@
 #include "platform/win32/files.h"
 #include "tests/configurator/link_fixture.h"
 #include "tests/support/answering_device.h"
-#include "tests/support/rs485_sensor_model.h"
+#include "tools/sensor_emulator/models/rs485_sensor_model.h"
 
 namespace {
 
+using sensor_emulator::VirtualSerialLine;
 using testing_support::AnsweringDevice;
-using testing_support::VirtualSerialLine;
 using vcl::headless::MessageBoxes;
 
 const UnicodeString BadDataText = u"ДУТ шлёт некорректные данные";
@@ -31,8 +31,8 @@ struct ReceiveHoldTest : testing_support::LinkTest {
 };
 
 TEST_F(ReceiveHoldTest, BoxOfACandidatesReplyHoldsScanAndCloseUntilTheReceiveCallHasEnded) {
-    AnsweringDevice bad = Answering(testing_support::EncodeRs485Reply(0, 0x33, {1, 2})); // no whole serial
-    testing_support::Rs485SensorModel quiet;
+    AnsweringDevice bad = Answering(sensor_emulator::EncodeRs485Reply(0, 0x33, {1, 2})); // no whole serial
+    sensor_emulator::Rs485SensorModel quiet;
     quiet.SetSilent(true);
     VirtualSerialLine lineA(3, bad), lineB(4, quiet);
     bool heldMeanwhile = false;
@@ -55,7 +55,7 @@ TEST_F(ReceiveHoldTest, BoxOfACandidatesReplyHoldsScanAndCloseUntilTheReceiveCal
 }
 
 TEST_F(ReceiveHoldTest, BoxOfTheConnectedLinksReplyHoldsTheTimeOutDisconnectUntilAfterIt) {
-    AnsweringDevice bad = Answering(testing_support::EncodeRs485Reply(7, 0x06, {23, 1})); // values cut short
+    AnsweringDevice bad = Answering(sensor_emulator::EncodeRs485Reply(7, 0x06, {23, 1})); // values cut short
     VirtualSerialLine line(5, bad);
     RSport& link = *OpenLink(line); // connected without the identify exchange
     SensorLink = &link;
@@ -79,7 +79,7 @@ TEST_F(ReceiveHoldTest, BoxOfTheConnectedLinksReplyHoldsTheTimeOutDisconnectUnti
 }
 
 TEST_F(ReceiveHoldTest, FailedPayloadBuildInTheReceiveTimerLeavesItRunning) {
-    testing_support::Rs485SensorModel sensor;
+    sensor_emulator::Rs485SensorModel sensor;
     VirtualSerialLine line(3, sensor);
     ASSERT_TRUE(RunUntilConnected());
     ASSERT_TRUE(RunUntil([&] { return SensorLink->pendingRequest == 0x06; }, 3000));

@@ -4,6 +4,7 @@
 
 namespace {
 
+using namespace sensor_emulator;
 using namespace testing_support;
 
 // The 0x34 reply of value 0x0123, shown as "291".

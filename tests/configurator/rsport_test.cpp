@@ -6,6 +6,7 @@
 
 namespace {
 
+using namespace sensor_emulator;
 using namespace testing_support;
 
 using Scheduler = LinkTest;

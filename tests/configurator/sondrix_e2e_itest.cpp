@@ -12,15 +12,16 @@
 
 #include "tests/configurator/program_fixture.h"
 #include "tests/configurator/record_text.h"
-#include "tests/support/kline_sensor_model.h"
-#include "tests/support/radio_module_model.h"
-#include "tests/support/rs485_sensor_model.h"
-#include "tests/support/sensor_payload.h"
 #include "tests/support/virtual_clock.h"
-#include "tests/support/virtual_serial_line.h"
+#include "tools/sensor_emulator/lines/virtual_serial_line.h"
+#include "tools/sensor_emulator/models/kline_sensor_model.h"
+#include "tools/sensor_emulator/models/radio_module_model.h"
+#include "tools/sensor_emulator/models/rs485_sensor_model.h"
+#include "tools/sensor_emulator/models/sensor_payload.h"
 
 namespace {
 
+using namespace sensor_emulator;
 using namespace testing_support;
 
 constexpr const char* Rs485Caption = "ДУТ Конфигуратор 4.0: Зенток-D (RS-485)";

@@ -11,13 +11,14 @@
 #include <vector>
 
 #include "tests/configurator/program_fixture.h"
-#include "tests/support/device_line.h"
 #include "tests/support/firmware_image_file.h"
-#include "tests/support/kline_sensor_model.h"
-#include "tests/support/rs485_sensor_model.h"
+#include "tools/sensor_emulator/lines/device_line.h"
+#include "tools/sensor_emulator/models/kline_sensor_model.h"
+#include "tools/sensor_emulator/models/rs485_sensor_model.h"
 
 namespace {
 
+using namespace sensor_emulator;
 using namespace testing_support;
 
 struct FirmwareRun : ProgramTest {

@@ -8,14 +8,14 @@
 #include "core/port_scan.h"
 #include "platform/win32/serial.h"
 #include "tests/support/current_folder.h"
-#include "tests/support/emulator_line.h"
 #include "tests/support/log_text.h"
 #include "tests/support/recording_com_port.h"
+#include "tools/sensor_emulator/lines/emulator_line.h"
 
 namespace {
 
-using testing_support::EmulatorLine;
-using testing_support::PortMap;
+using sensor_emulator::EmulatorLine;
+using sensor_emulator::PortMap;
 using RecordingPort = testing_support::RecordingComPort;
 using testing_support::TemporaryCurrentFolder;
 

@@ -10,10 +10,11 @@
 #include "tests/support/current_folder.h"
 #include "tests/support/recording_com_port.h"
 #include "tests/support/virtual_clock.h"
-#include "tests/support/virtual_serial_line.h"
+#include "tools/sensor_emulator/lines/virtual_serial_line.h"
 
 namespace {
 
+using namespace sensor_emulator;
 using namespace testing_support;
 
 const std::vector<std::uint8_t> Request = {0x31, 0x00, 0x33, 0x29};

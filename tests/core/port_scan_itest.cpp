@@ -8,12 +8,12 @@
 #include "platform/win32/files.h"
 #include "platform/win32/handles.h"
 #include "tests/support/current_folder.h"
-#include "tests/support/emulator_line.h"
+#include "tools/sensor_emulator/lines/emulator_line.h"
 
 namespace {
 
-using testing_support::EmulatorLine;
-using testing_support::PortMap;
+using sensor_emulator::EmulatorLine;
+using sensor_emulator::PortMap;
 using testing_support::TemporaryCurrentFolder;
 
 class IdlePort : public ComPortBase {

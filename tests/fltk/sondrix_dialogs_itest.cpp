@@ -28,14 +28,15 @@
 #include "platform/vcl/user_input.h"
 #include "tests/configurator/program_state.h"
 #include "tests/support/current_folder.h"
-#include "tests/support/device_line.h"
 #include "tests/support/log_text.h"
-#include "tests/support/port_map.h"
 #include "tests/support/program_folder.h"
-#include "tests/support/rs485_sensor_model.h"
+#include "tools/sensor_emulator/lines/device_line.h"
+#include "tools/sensor_emulator/lines/port_map.h"
+#include "tools/sensor_emulator/models/rs485_sensor_model.h"
 
 namespace {
 
+using namespace sensor_emulator;
 using namespace testing_support;
 using Clock = std::chrono::steady_clock;
 

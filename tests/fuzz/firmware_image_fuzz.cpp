@@ -31,8 +31,8 @@ int TransferOnly(int, char**) {
 }
 
 void CheckTransfer(const Bytes& image) {
-    testing_support::BootLoaderScript script;
-    script.model = testing_support::LineModel::Rs485;
+    sensor_emulator::BootLoaderScript script;
+    script.model = sensor_emulator::LineModel::Rs485;
     script.inLoader = true;
     transferred = image;
     fuzz::LoaderLine& loader = fuzz::LoaderLine::Shared();

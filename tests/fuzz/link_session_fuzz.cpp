@@ -30,9 +30,9 @@
 #include "platform/win32/serial.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/fuzz/window_fuzz_support.h"
-#include "tests/support/sensor_frames.h"
 #include "tests/support/virtual_clock.h"
-#include "tests/support/virtual_serial_line.h"
+#include "tools/sensor_emulator/lines/virtual_serial_line.h"
+#include "tools/sensor_emulator/models/sensor_frames.h"
 
 namespace {
 
@@ -65,16 +65,16 @@ class InputReader {
 
 // Answers every request it hears, when it answers, with a well-formed reply in the format of the
 // line's baud; keeps all it sent, to tell afterwards whether a copy of a request was among it.
-class FuzzedSensor : public testing_support::LineDevice {
+class FuzzedSensor : public sensor_emulator::LineDevice {
   public:
-    std::vector<testing_support::TimedBytes> Received(const std::uint8_t* bytes, std::size_t count,
+    std::vector<sensor_emulator::TimedBytes> Received(const std::uint8_t* bytes, std::size_t count,
                                                       std::uint32_t baud) override {
         if (!answering) return {};
         std::string reply;
         if (baud == Rs485Baud && count >= 4) {
-            reply = testing_support::EncodeRs485Reply(bytes[1], bytes[2], Bytes(16, 0));
+            reply = sensor_emulator::EncodeRs485Reply(bytes[1], bytes[2], Bytes(16, 0));
         } else if (baud != Rs485Baud && count >= 10) {
-            reply = testing_support::EncodeKlineReply(
+            reply = sensor_emulator::EncodeKlineReply(
                 0, 0, std::string(" #") + static_cast<char>(bytes[9]) + "7:0 0 0 0");
         }
         if (reply.empty()) return {};
@@ -88,7 +88,7 @@ class FuzzedSensor : public testing_support::LineDevice {
 
 struct Session {
     testing_support::VirtualClock& clock;
-    testing_support::VirtualSerialLine& line;
+    sensor_emulator::VirtualSerialLine& line;
     FuzzedSensor& sensor;
     RSport* link;
     bool deleted = false;
@@ -186,7 +186,7 @@ bool RunStep(Session& session, InputReader& input) {
 // and the link rightly takes it for one.
 bool RequestCopied(const Session& session) {
     const Bytes& sent = session.sensor.sent;
-    for (const testing_support::LineWrite& write : session.line.Writes())
+    for (const sensor_emulator::LineWrite& write : session.line.Writes())
         if (std::search(sent.begin(), sent.end(), write.bytes.begin(), write.bytes.end()) != sent.end())
             return true;
     return false;
@@ -229,7 +229,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool connected = setup & 1, kline = setup & 2, echo = setup & 4;
     FuzzedSensor sensor;
     sensor.answering = setup & 8;
-    testing_support::VirtualSerialLine line(7, sensor, {.echo = echo});
+    sensor_emulator::VirtualSerialLine line(7, sensor, {.echo = echo});
     HANDLE port =
         CreateFileW(u"\\\\.\\COM7", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     Session session{clock, line, sensor, new RSport(port, TString("COM7"), TString("Fuzzed line (COM7)"))};

@@ -16,20 +16,20 @@ LoaderLine::LoaderLine() {
     SilenceStdout();
     // A line from the start: the port registry it enters is then made before this object is done,
     // and so outlives it at exit, when the last line leaves the registry.
-    device = std::make_unique<testing_support::BootLoaderEmulator>(testing_support::BootLoaderScript{});
-    line = std::make_unique<testing_support::VirtualSerialLine>(ComNumber, *device);
+    device = std::make_unique<sensor_emulator::BootLoaderEmulator>(sensor_emulator::BootLoaderScript{});
+    line = std::make_unique<sensor_emulator::VirtualSerialLine>(ComNumber, *device);
 }
 
-int LoaderLine::Run(LoaderFlow flow, const testing_support::BootLoaderScript& script,
-                    const std::function<void(testing_support::VirtualSerialLine&)>& prepare) {
+int LoaderLine::Run(LoaderFlow flow, const sensor_emulator::BootLoaderScript& script,
+                    const std::function<void(sensor_emulator::VirtualSerialLine&)>& prepare) {
     // A key an earlier run typed but never read must not reach this one.
     while (_kbhit())
         _getch();
     line.reset();
     clock.DropActions();
     clock.Set(StartMs);
-    device = std::make_unique<testing_support::BootLoaderEmulator>(script);
-    line = std::make_unique<testing_support::VirtualSerialLine>(ComNumber, *device);
+    device = std::make_unique<sensor_emulator::BootLoaderEmulator>(script);
+    line = std::make_unique<sensor_emulator::VirtualSerialLine>(ComNumber, *device);
     if (prepare) prepare(*line);
     std::string comPort = "COM12", imagePath = image.Path();
     std::vector<char*> argv{const_cast<char*>("loader"), comPort.data(), imagePath.data()};

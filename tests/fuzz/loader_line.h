@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "tests/fuzz/fuzz_support.h"
-#include "tests/support/boot_loader_emulator.h"
 #include "tests/support/virtual_clock.h"
-#include "tests/support/virtual_serial_line.h"
+#include "tools/sensor_emulator/lines/virtual_serial_line.h"
+#include "tools/sensor_emulator/models/boot_loader_emulator.h"
 
 namespace fuzz {
 
@@ -33,21 +33,21 @@ class LoaderLine {
     const std::string& ImagePath() const { return image.Path(); }
 
     // A fresh device and line for each run; `prepare` schedules bytes on the line and keys.
-    int Run(LoaderFlow flow, const testing_support::BootLoaderScript& script,
-            const std::function<void(testing_support::VirtualSerialLine&)>& prepare = {});
+    int Run(LoaderFlow flow, const sensor_emulator::BootLoaderScript& script,
+            const std::function<void(sensor_emulator::VirtualSerialLine&)>& prepare = {});
     // Types `key` once the clock comes to `atMs`; for `prepare`.
     void TypeKeyAt(std::uint64_t atMs, char key);
 
-    testing_support::BootLoaderEmulator& Device() { return *device; }
-    testing_support::VirtualSerialLine& Line() { return *line; }
+    sensor_emulator::BootLoaderEmulator& Device() { return *device; }
+    sensor_emulator::VirtualSerialLine& Line() { return *line; }
 
   private:
     LoaderLine();
 
     testing_support::VirtualClock clock{StartMs};
     MemoryFile image;
-    std::unique_ptr<testing_support::BootLoaderEmulator> device;
-    std::unique_ptr<testing_support::VirtualSerialLine> line;
+    std::unique_ptr<sensor_emulator::BootLoaderEmulator> device;
+    std::unique_ptr<sensor_emulator::VirtualSerialLine> line;
 };
 
 } // namespace fuzz

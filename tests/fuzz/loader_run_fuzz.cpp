@@ -19,8 +19,8 @@
 
 namespace {
 
-using testing_support::BootLoaderScript;
-using testing_support::LineModel;
+using sensor_emulator::BootLoaderScript;
+using sensor_emulator::LineModel;
 using Bytes = std::vector<std::uint8_t>;
 
 // The K-line emulator takes a run that starts 02 4D for a request frame even in its boot loader, as

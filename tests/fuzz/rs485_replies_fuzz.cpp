@@ -17,9 +17,9 @@
 
 namespace {
 
-using testing_support::BootLoaderScript;
-using testing_support::LineModel;
-using testing_support::VirtualSerialLine;
+using sensor_emulator::BootLoaderScript;
+using sensor_emulator::LineModel;
+using sensor_emulator::VirtualSerialLine;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint8_t IdentifyCommand = 0x33;
@@ -40,7 +40,7 @@ bool AcceptedReply(const Bytes& run, std::size_t length, std::uint8_t command) {
 }
 
 // The switch requests the loader sent, as the device recorded them.
-std::vector<Bytes> SwitchRequests(const testing_support::BootLoaderEmulator& device) {
+std::vector<Bytes> SwitchRequests(const sensor_emulator::BootLoaderEmulator& device) {
     std::vector<Bytes> found;
     for (const auto& request : device.Requests())
         if (request.size() > 2 && request[2] == SwitchCommand) found.push_back(request);

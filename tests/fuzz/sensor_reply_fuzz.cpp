@@ -18,16 +18,16 @@
 #include "platform/win32/files.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/fuzz/window_fuzz_support.h"
-#include "tests/support/sensor_frames.h"
 #include "tests/support/virtual_clock.h"
-#include "tests/support/virtual_serial_line.h"
+#include "tools/sensor_emulator/lines/virtual_serial_line.h"
+#include "tools/sensor_emulator/models/sensor_frames.h"
 
 namespace {
 
-using testing_support::TimedBytes;
+using sensor_emulator::TimedBytes;
 
 // Answers the first request it hears with the fuzzed bytes, then stays silent.
-class FuzzedSensor : public testing_support::LineDevice {
+class FuzzedSensor : public sensor_emulator::LineDevice {
   public:
     std::vector<TimedBytes> Received(const std::uint8_t*, std::size_t, std::uint32_t) override {
         if (answered) return {};
@@ -59,11 +59,11 @@ std::vector<std::uint8_t> Answer(FuzzedDataProvider& input, bool kline, bool wel
     std::string frame;
     if (kline) {
         char letter = input.ConsumeIntegral<char>();
-        frame = testing_support::EncodeKlineReply(
+        frame = sensor_emulator::EncodeKlineReply(
             0, 0, " #" + std::string(1, letter) + input.ConsumeRandomLengthString(250));
     } else {
         int address = input.ConsumeIntegral<std::uint8_t>(), command = input.ConsumeIntegral<std::uint8_t>();
-        frame = testing_support::EncodeRs485Reply(address, command, input.ConsumeBytes<std::uint8_t>(255));
+        frame = sensor_emulator::EncodeRs485Reply(address, command, input.ConsumeBytes<std::uint8_t>(255));
     }
     return std::vector<std::uint8_t>(frame.begin(), frame.end());
 }
@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedSensor sensor;
     sensor.answer = Answer(input, kline, wellFormed);
 
-    testing_support::VirtualSerialLine line(7, sensor, {.echo = echo, .baud = kline ? 9600u : 19200u});
+    sensor_emulator::VirtualSerialLine line(7, sensor, {.echo = echo, .baud = kline ? 9600u : 19200u});
     HANDLE port =
         CreateFileW(u"\\\\.\\COM7", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     auto* link = new RSport(port, TString("COM7"), TString("Fuzzed sensor (COM7)"));

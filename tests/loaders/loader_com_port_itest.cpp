@@ -6,14 +6,14 @@
 #include <thread>
 
 #include "platform/win32/serial.h"
-#include "tests/support/emulator_line.h"
 #include "tests/support/ms_since.h"
+#include "tools/sensor_emulator/lines/emulator_line.h"
 
 namespace {
 
-using testing_support::EmulatorLine;
+using sensor_emulator::EmulatorLine;
+using sensor_emulator::PortMap;
 using testing_support::MsSince;
-using testing_support::PortMap;
 using Steady = std::chrono::steady_clock;
 
 const std::uint8_t* Bytes(const char* text) {

@@ -16,21 +16,21 @@
 
 #include "loaders/common/loader_state.h"
 #include "platform/win32/console.h"
-#include "tests/support/boot_loader_emulator.h"
 #include "tests/support/firmware_image_file.h"
 #include "tests/support/keyboard_pipe.h"
-#include "tests/support/sensor_frames.h"
 #include "tests/support/virtual_clock.h"
-#include "tests/support/virtual_serial_line.h"
+#include "tools/sensor_emulator/lines/virtual_serial_line.h"
+#include "tools/sensor_emulator/models/boot_loader_emulator.h"
+#include "tools/sensor_emulator/models/sensor_frames.h"
 
 namespace loader_tests {
 
-using testing_support::BootLoaderEmulator;
-using testing_support::BootLoaderScript;
-using testing_support::LineModel;
+using sensor_emulator::BootLoaderEmulator;
+using sensor_emulator::BootLoaderScript;
+using sensor_emulator::LineModel;
+using sensor_emulator::VirtualSerialLine;
 using testing_support::MakeImage;
 using testing_support::VirtualClock;
-using testing_support::VirtualSerialLine;
 
 constexpr std::uint64_t StartMs = 1000;
 // The runs name COM12; every other port is absent.
@@ -38,11 +38,11 @@ constexpr unsigned ComNumber = 12;
 
 // The configurator's frames, which the loaders' must equal byte for byte.
 inline std::vector<std::uint8_t> KlineFrame(const std::string& text) {
-    std::string frame = testing_support::EncodeKlineRequest(0, 0, text);
+    std::string frame = sensor_emulator::EncodeKlineRequest(0, 0, text);
     return {frame.begin(), frame.end()};
 }
 inline std::vector<std::uint8_t> Rs485Frame(int address, int command, const std::vector<std::uint8_t>& data) {
-    std::string frame = testing_support::EncodeRs485Request(address, command, data);
+    std::string frame = sensor_emulator::EncodeRs485Request(address, command, data);
     return {frame.begin(), frame.end()};
 }
 

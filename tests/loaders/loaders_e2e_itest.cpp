@@ -10,17 +10,17 @@
 #include <thread>
 
 #include "tests/loaders/loader_process.h"
-#include "tests/support/boot_loader_line.h"
 #include "tests/support/firmware_image_file.h"
+#include "tools/sensor_emulator/lines/boot_loader_line.h"
 
 namespace loader_tests {
 namespace {
 
-using testing_support::BootLoaderLine;
-using testing_support::BootLoaderScript;
-using testing_support::LineModel;
+using sensor_emulator::BootLoaderLine;
+using sensor_emulator::BootLoaderScript;
+using sensor_emulator::LineModel;
+using sensor_emulator::PortMap;
 using testing_support::MakeImage;
-using testing_support::PortMap;
 
 const std::string FirmwareDir = SONDRIX_FIRMWARE_DIR;
 

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "platform/win32/last_error.h"
-#include "tests/support/emulator_line.h"
+#include "tools/sensor_emulator/lines/emulator_line.h"
 
 namespace {
 
-using testing_support::EmulatorLine;
-using testing_support::PortMap;
+using sensor_emulator::EmulatorLine;
+using sensor_emulator::PortMap;
 
 // Friendly names of the Ports class as the configurator reads them, keeping only those that hold
 // `mark` (the machine may have real ports of its own).

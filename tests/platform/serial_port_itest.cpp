@@ -12,14 +12,14 @@
 #include "platform/win32/files.h"
 #include "platform/win32/last_error.h"
 #include "tests/support/ms_since.h"
-#include "tests/support/port_map.h"
-#include "tests/support/pty_pair.h"
+#include "tools/sensor_emulator/lines/port_map.h"
+#include "tools/sensor_emulator/lines/pty_pair.h"
 
 namespace {
 
+using sensor_emulator::PortMap;
+using sensor_emulator::PtyPair;
 using testing_support::MsSince;
-using testing_support::PortMap;
-using testing_support::PtyPair;
 using Steady = std::chrono::steady_clock;
 
 struct MappedPort {

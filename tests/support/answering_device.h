@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/support/line_device.h"
+#include "tools/sensor_emulator/models/line_device.h"
 
 namespace testing_support {
 
-class AnsweringDevice : public LineDevice {
+class AnsweringDevice : public sensor_emulator::LineDevice {
   public:
     struct Heard {
         std::vector<std::uint8_t> bytes;
@@ -20,11 +20,11 @@ class AnsweringDevice : public LineDevice {
     AnsweringDevice(std::uint32_t baud, std::vector<std::uint8_t> reply, std::uint32_t delayMs)
         : baud(baud), reply(std::move(reply)), delayMs(delayMs) {}
 
-    std::vector<TimedBytes> Received(const std::uint8_t* bytes, std::size_t count,
-                                     std::uint32_t lineBaud) override {
+    std::vector<sensor_emulator::TimedBytes> Received(const std::uint8_t* bytes, std::size_t count,
+                                                      std::uint32_t lineBaud) override {
         heard.push_back({{bytes, bytes + count}, lineBaud});
         if (lineBaud != baud) return {};
-        return {TimedBytes{.delayMs = delayMs, .bytes = reply}};
+        return {sensor_emulator::TimedBytes{.delayMs = delayMs, .bytes = reply}};
     }
 
     std::vector<Heard> heard;

@@ -9,30 +9,30 @@
 #include <vector>
 
 #include "platform/win32/clock.h"
-#include "tests/support/line_device.h"
+#include "tools/sensor_emulator/models/line_device.h"
 
 namespace testing_support {
 
-class NoisyDevice : public LineDevice {
+class NoisyDevice : public sensor_emulator::LineDevice {
   public:
-    explicit NoisyDevice(LineDevice& device) : device(device) {}
+    explicit NoisyDevice(sensor_emulator::LineDevice& device) : device(device) {}
 
     // The noise follows the next write heard that finds no other noise queued before it.
     void AfterNextWrite(std::vector<std::uint8_t> noise, std::uint32_t delayMs = 1) {
-        queued.push_back(TimedBytes{.delayMs = delayMs, .bytes = std::move(noise)});
+        queued.push_back(sensor_emulator::TimedBytes{.delayMs = delayMs, .bytes = std::move(noise)});
     }
     // The tick by which the last noise sent has arrived in full; 0 while none has gone out.
     std::uint32_t NoiseEndMs() const { return noiseEndMs; }
 
-    std::vector<TimedBytes> Opened() override { return device.Opened(); }
+    std::vector<sensor_emulator::TimedBytes> Opened() override { return device.Opened(); }
     bool Announcing() const override { return device.Announcing(); }
-    std::vector<TimedBytes> Received(const std::uint8_t* bytes, std::size_t count,
-                                     std::uint32_t baud) override {
-        std::vector<TimedBytes> answers = device.Received(bytes, count, baud);
+    std::vector<sensor_emulator::TimedBytes> Received(const std::uint8_t* bytes, std::size_t count,
+                                                      std::uint32_t baud) override {
+        std::vector<sensor_emulator::TimedBytes> answers = device.Received(bytes, count, baud);
         // An answer sent while the noise is on the line is lost in it.
         if (GetTickCount() < noiseEndMs) answers.clear();
         if (queued.empty()) return answers;
-        TimedBytes noise = std::move(queued.front());
+        sensor_emulator::TimedBytes noise = std::move(queued.front());
         queued.pop_front();
         // Ten bits a byte on the wire, rounded up to the next millisecond.
         std::uint64_t wireMs = (noise.bytes.size() * 10'000ULL + baud - 1) / baud;
@@ -42,8 +42,8 @@ class NoisyDevice : public LineDevice {
     }
 
   private:
-    LineDevice& device;
-    std::deque<TimedBytes> queued;
+    sensor_emulator::LineDevice& device;
+    std::deque<sensor_emulator::TimedBytes> queued;
     std::uint32_t noiseEndMs = 0;
 };
 
