@@ -14,11 +14,14 @@
 #include <FL/fl_draw.H>
 
 #include "platform/vcl/backend.h"
+#include "platform/vcl/fltk/modal.h"
 #include "platform/vcl/fltk/peers.h"
 
 namespace vcl::backend {
 
 namespace {
+
+using fltk::RunModal;
 
 constexpr int Margin = 10;
 constexpr int IconSize = 32;
@@ -161,10 +164,7 @@ int RunBox(const std::string& caption, const std::string& text, const std::vecto
     std::vector<ButtonData> data;
     AddButtons(run, choices, data, contentHeight + 2 * Margin);
     window.end();
-    window.set_modal();
-    window.show();
-    while (window.shown())
-        Fl::wait();
+    RunModal(window);
     return run.answer;
 }
 
@@ -174,13 +174,7 @@ int ShowMessageBox(HWND, const UnicodeString& text, const UnicodeString& caption
     const bool yesNo = (type & MB_TYPEMASK) == MB_YESNO;
     const std::vector<Choice> choices =
         yesNo ? std::vector<Choice>{{"Да", IDYES}, {"Нет", IDNO}} : std::vector<Choice>{{"OK", IDOK}};
-    // A grab (an open drop-down list) would keep every event from a modal window.
-    Fl_Window* grabbed = Fl::grab();
-    if (grabbed) Fl::grab(nullptr);
-    const int answer =
-        RunBox(caption.ToUtf8(), fltk::LabelText(text), choices, yesNo ? IDNO : IDOK, IconFor(type));
-    if (grabbed) Fl::grab(grabbed);
-    return answer;
+    return RunBox(caption.ToUtf8(), fltk::LabelText(text), choices, yesNo ? IDNO : IDOK, IconFor(type));
 }
 
 } // namespace vcl::backend
