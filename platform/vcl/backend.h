@@ -38,7 +38,7 @@ void TimerChanged(TTimer& timer);
 void TimerDestroyed(TTimer& timer);
 
 int ShowMessageBox(HWND owner, const UnicodeString& text, const UnicodeString& caption, UINT type);
-// Shows the file chooser; true with the dialog's FileName set when the user picked a file.
+// Shows the open dialog; true with the dialog's FileName set when the user picked a file.
 bool ExecuteOpenDialog(TOpenDialog& dialog);
 
 void Initialize();

@@ -35,7 +35,7 @@ class TOpenDialog : public TComponent {
     explicit TOpenDialog(TComponent* owner) : TComponent(owner) {}
     UnicodeString ClassName() const override { return u"TOpenDialog"; }
 
-    // Shows the chooser; true with FileName set to the chosen file's full path.
+    // Shows the dialog; true with FileName set to the chosen file's full path.
     bool Execute();
 
     UnicodeString InitialDir;

@@ -14,19 +14,17 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <FL/Fl.H>
-#include <FL/Fl_File_Input.H>
-#include <FL/Fl_Group.H>
-#include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Browser.H>
 #include <FL/Fl_Window.H>
 
 #include "platform/vcl/user_input.h"
 #include "tests/configurator/program_state.h"
+#include "tests/fltk/x_user.h"
 #include "tests/support/current_folder.h"
 #include "tests/support/log_text.h"
 #include "tests/support/program_folder.h"
@@ -140,51 +138,11 @@ class UserScript {
     Watchdog* watchdog = nullptr;
 };
 
-// The first widget of class T below the group, depth first.
-template <class T> T* FindWidget(Fl_Group& group) {
-    for (int i = 0; i < group.children(); ++i) {
-        Fl_Widget* child = group.child(i);
-        if (auto* found = dynamic_cast<T*>(child)) return found;
-        if (Fl_Group* inner = child->as_group())
-            if (T* found = FindWidget<T>(*inner)) return found;
-    }
-    return nullptr;
+// The open dialog's window while it is up, or null.
+Fl_Window* DialogWindow() {
+    Fl_Window* window = Fl::modal();
+    return window && FindWidget<Fl_Browser>(*window) ? window : nullptr;
 }
-
-// The file chooser's window while it is up, or null.
-Fl_Window* ChooserWindow() {
-    Fl_Window* window = Fl::modal() ? Fl::modal() : Fl::first_window();
-    return window && window->shown() && FindWidget<Fl_File_Input>(*window) ? window : nullptr;
-}
-
-// Types the path into the chooser's file name field and presses its OK button.
-void PickFile(const std::string& path) {
-    Fl_Window* window = ChooserWindow();
-    ASSERT_NE(window, nullptr);
-    FindWidget<Fl_File_Input>(*window)->value(path.c_str());
-    auto* ok = FindWidget<Fl_Return_Button>(*window);
-    ASSERT_NE(ok, nullptr);
-    ok->do_callback();
-}
-
-// FLTK's file chooser keeps its settings in the user's home: for the test's life, its folder.
-class HomeFolder {
-  public:
-    explicit HomeFolder(const std::string& path) {
-        if (const char* home = std::getenv("HOME")) previous = home;
-        setenv("HOME", path.c_str(), 1);
-    }
-    ~HomeFolder() {
-        if (previous) {
-            setenv("HOME", previous->c_str(), 1);
-        } else {
-            unsetenv("HOME");
-        }
-    }
-
-  private:
-    std::optional<std::string> previous;
-};
 
 struct SondrixOnFltk : ::testing::Test {
     // A loader in FIRMWARE that records its arguments, one a line.
@@ -196,7 +154,6 @@ struct SondrixOnFltk : ::testing::Test {
     std::vector<std::string> LogLines() const { return LogTexts(folder.Read("log.txt")); }
 
     TemporaryCurrentFolder folder;
-    HomeFolder home{folder.Path()};
     ProgramInFolder programFile{folder.Path()};
     PortMap ports;
     ProgramState programState;
@@ -209,13 +166,15 @@ std::size_t CountOf(const std::vector<SensorFrame>& requests, std::size_t from, 
 }
 
 // A sensor whose loader starts on its own consent: the user takes 10 s to pick the image, and
-// meanwhile the link is polled as ever; the pick then starts the loader once the sensor agrees.
-TEST_F(SondrixOnFltk, TheFileChooserHeldOpenLeavesTheLinkPolledAndASlowPickStartsTheLoader) {
+// meanwhile the link is polled as ever; the name then typed starts the loader with the image's
+// whole path once the sensor agrees.
+TEST_F(SondrixOnFltk, TheDialogHeldOpenLeavesTheLinkPolledAndATypedNameStartsTheLoader) {
     Rs485SensorModel sensor({.kind = 1});
     DeviceLine line(ports, sensor, {.comNumber = 3});
     PlaceLoader("xflasher");
-    const std::string image = folder.Path() + "/fw 1.enc";
-    folder.Write("fw 1.enc", "00C8\r\n");
+    const std::string image = folder.Path() + "/FIRMWARE/fw 1.enc";
+    folder.Write("FIRMWARE/fw 1.enc", "00C8\r\n");
+    XUser user;
     std::size_t heardBefore = 0, pollsWhileOpen = 0;
     bool dropped = false;
     Clock::time_point shown;
@@ -227,17 +186,19 @@ TEST_F(SondrixOnFltk, TheFileChooserHeldOpenLeavesTheLinkPolledAndASlowPickStart
              vcl::UserClick(*Form1->Button7);
          },
          10},
-        {"file chooser", [] { return ChooserWindow() != nullptr; }, [&] { shown = Clock::now(); }, 5},
-        {"10 s with the chooser open",
+        {"open dialog", [] { return DialogWindow() != nullptr; }, [&] { shown = Clock::now(); }, 5},
+        {"10 s with the dialog open",
          [&] {
              dropped = dropped || !SensorLink;
              return SecondsSince(shown) >= 10;
          },
          [&] {
              pollsWhileOpen = CountOf(sensor.Requests(), heardBefore, 0x06);
-             PickFile(image);
+             user.Focus(*DialogWindow());
          },
          12},
+        {"dialog focused", [&] { return !user.Busy(); }, [&] { user.Type("fw 1"); }, 5},
+        {"name typed", [&] { return !user.Busy(); }, [&] { user.Key("Return"); }, 5},
         {"loader run", [] { return Form1->Label15->Caption() == u"Готово"; }, [] { vcl::UserClose(*Form1); },
          10},
     });

@@ -6,7 +6,6 @@
 #include <map>
 
 #include <FL/Fl.H>
-#include <FL/fl_ask.H>
 
 #include "platform/vcl/backend.h"
 #include "platform/vcl/ext_ctrls.h"
@@ -78,8 +77,6 @@ void TimerDestroyed(TTimer& timer) {
 
 void Initialize() {
     fltk::ChooseFonts();
-    // The file chooser's own boxes speak in the window's font, as ours do.
-    fl_message_font(FL_HELVETICA, 13);
 }
 
 void RunMessageLoop(TApplication& application) {

@@ -1,6 +1,6 @@
 #pragma once
 // The windowless backend for tests: no widgets, timers on the (virtual) clock, message boxes and
-// the file chooser answered from a script. What the user does is vcl::UserClick and its siblings
+// the open dialog answered from a script. What the user does is vcl::UserClick and its siblings
 // (platform/vcl/user_input.h).
 
 #include <functional>
