@@ -32,17 +32,17 @@ struct Step {
 // What the dialog shows, a text each: its caption, then each visible widget's label with a field's
 // text after it ('|' marks the field with the focus), and the list's rows in place of the list.
 std::vector<std::string> Texts(Fl_Window& window) {
-    std::vector<std::string> texts{window.label()};
+    auto text = [](Fl_Widget* widget) { return std::string(widget->label() ? widget->label() : ""); };
+    std::vector<std::string> texts{text(&window)};
     for (int i = 0; i < window.children(); ++i) {
         Fl_Widget* child = window.child(i);
         if (auto* list = dynamic_cast<Fl_Browser*>(child)) {
             for (int line = 1; line <= list->size(); ++line)
                 texts.push_back(list->text(line));
         } else if (auto* field = dynamic_cast<Fl_Input*>(child)) {
-            texts.push_back(std::string(child->label()) + " " + field->value() +
-                            (Fl::focus() == child ? "|" : ""));
+            texts.push_back(text(child) + " " + field->value() + (Fl::focus() == child ? "|" : ""));
         } else if (child->visible()) {
-            texts.push_back(child->label());
+            texts.push_back(text(child));
         }
     }
     return texts;
