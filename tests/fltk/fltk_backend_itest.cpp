@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <FL/Fl.H>
@@ -289,6 +290,24 @@ TEST_F(FltkForm, TimersRunOnTimeOutsAndSurviveAThrowingHandler) {
     int stopped = runs;
     Pump(0.1);
     EXPECT_EQ(runs, stopped);
+}
+
+// FLTK 1.3 carries the lateness of the last time-out it ran into every time-out armed after it.
+TEST_F(FltkForm, ATimerSwitchedOnAfterALateTimeOutWaitsItsWholeInterval) {
+    Fl::add_timeout(
+        0.01, [](void*) {}, nullptr);
+    std::this_thread::sleep_for(std::chrono::seconds(1)); // a blocking stretch: the time-out runs late
+    Fl::check();
+    auto* timer = new TTimer(form.get());
+    std::chrono::steady_clock::time_point fired{};
+    timer->OnTimer = [&](TObject*) {
+        if (fired == std::chrono::steady_clock::time_point{}) fired = std::chrono::steady_clock::now();
+    };
+    const auto armed = std::chrono::steady_clock::now();
+    timer->SetInterval(500);
+    Pump(0.8);
+    ASSERT_NE(fired, std::chrono::steady_clock::time_point{});
+    EXPECT_GE(std::chrono::duration<double>(fired - armed).count(), 0.49);
 }
 
 TEST_F(FltkForm, CloseRequestGoesThroughOnCloseQuery) {

@@ -17,15 +17,28 @@ namespace vcl::backend {
 
 namespace {
 
-// Each timer's arming count: a fire whose handler re-armed the timer must not re-arm it again.
-std::map<TTimer*, unsigned long>& Armings() {
-    static std::map<TTimer*, unsigned long> armings;
-    return armings;
+// Each timer's arming count (a fire whose handler re-armed the timer must not re-arm it again) and
+// when it is next due, in seconds on the monotonic clock.
+struct Schedule {
+    unsigned long arming = 0;
+    double due = 0;
+};
+
+std::map<TTimer*, Schedule>& Schedules() {
+    static std::map<TTimer*, Schedule> schedules;
+    return schedules;
 }
 
-// The timer whose handler runs now, and when its run began (seconds on the monotonic clock).
-TTimer* firing = nullptr;
-double firingSince = 0;
+// FLTK 1.3 adds the lateness of the last time-out it ran to every time-out armed after it, so a
+// time-out can come early by that much. One earlier than this is re-armed for the rest.
+constexpr double EarlySlack = 0.001;
+
+// The timer whose handler runs now, when its run began and when it was due (monotonic seconds).
+struct Firing {
+    TTimer* timer = nullptr;
+    double since = 0;
+    double due = 0;
+} firing;
 
 double MonotonicSeconds() {
     timespec now{};
@@ -33,29 +46,44 @@ double MonotonicSeconds() {
     return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
 }
 
-// Seconds until the timer is due. One that asks for less than the shortest period wants every tick:
-// switched off and on again by its own handler it keeps its beat instead of drifting by the
-// handler's run time (FLTK makes up for a late start itself).
-double DelayFromNow(const TTimer& timer) {
+// One period after the beat `due` that ran at `ranAt`; beats missed while the loop was blocked
+// are dropped rather than made up in a burst.
+double NextBeat(double due, double period, double ranAt) {
+    return due + period >= ranAt ? due + period : ranAt + period;
+}
+
+// When a timer switched on now is due. One that asks for less than the shortest period wants every
+// tick: switched off and on again by its own handler it keeps its beat instead of drifting by the
+// handler's run time.
+double DueFromNow(const TTimer& timer, double now) {
     double period = timer.EffectiveInterval() / 1000.0;
-    if (&timer != firing || timer.Interval() >= timer.EffectiveInterval()) return period;
-    return std::max(0.0, period - (MonotonicSeconds() - firingSince));
+    if (&timer != firing.timer || timer.Interval() >= timer.EffectiveInterval()) return now + period;
+    return NextBeat(firing.due, period, firing.since);
+}
+
+void FireTimer(TTimer& timer, double due) {
+    // A handler may pump messages, so timers fire inside one another.
+    const Firing outer = firing;
+    firing = {&timer, MonotonicSeconds(), due};
+    timer.Fire();
+    firing = outer;
 }
 
 void TimerExpired(void* data) {
     auto* timer = static_cast<TTimer*>(data);
-    unsigned long arming = Armings()[timer];
-    // A handler may pump messages, so timers fire inside one another.
-    TTimer* outer = firing;
-    double outerSince = firingSince;
-    firing = timer;
-    firingSince = MonotonicSeconds();
-    timer->Fire();
-    firing = outer;
-    firingSince = outerSince;
-    auto found = Armings().find(timer);
-    if (found == Armings().end() || found->second != arming || !timer->Running()) return;
-    Fl::repeat_timeout(timer->EffectiveInterval() / 1000.0, TimerExpired, timer);
+    Schedule& schedule = Schedules()[timer];
+    const double now = MonotonicSeconds();
+    if (schedule.due - now > EarlySlack) {
+        Fl::repeat_timeout(schedule.due - now, TimerExpired, timer);
+        return;
+    }
+    const Schedule fired = schedule;
+    FireTimer(*timer, fired.due);
+    auto found = Schedules().find(timer);
+    if (found == Schedules().end() || found->second.arming != fired.arming || !timer->Running()) return;
+    const double period = timer->EffectiveInterval() / 1000.0;
+    found->second.due = NextBeat(fired.due, period, now);
+    Fl::repeat_timeout(period, TimerExpired, timer);
 }
 
 } // namespace
@@ -66,13 +94,17 @@ std::unique_ptr<ControlPeer> CreatePeer(TControl& control) {
 
 void TimerChanged(TTimer& timer) {
     Fl::remove_timeout(TimerExpired, &timer);
-    ++Armings()[&timer];
-    if (timer.Running()) Fl::add_timeout(DelayFromNow(timer), TimerExpired, &timer);
+    Schedule& schedule = Schedules()[&timer];
+    ++schedule.arming;
+    if (!timer.Running()) return;
+    const double now = MonotonicSeconds();
+    schedule.due = DueFromNow(timer, now);
+    Fl::add_timeout(std::max(0.0, schedule.due - now), TimerExpired, &timer);
 }
 
 void TimerDestroyed(TTimer& timer) {
     Fl::remove_timeout(TimerExpired, &timer);
-    Armings().erase(&timer);
+    Schedules().erase(&timer);
 }
 
 void Initialize() {
