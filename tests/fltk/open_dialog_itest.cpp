@@ -118,8 +118,9 @@ struct FltkOpenDialog : ::testing::Test {
     FltkOpenDialog() {
         Application->Initialize();
         std::filesystem::create_directories("FIRMWARE/sub");
-        for (const char* name : {"FIRMWARE/fw image.enc", "FIRMWARE/other.enc", "FIRMWARE/notes.txt",
-                                 "FIRMWARE/.hidden.enc", "FIRMWARE/sub/inner.enc", "elsewhere.enc"})
+        for (const char* name :
+             {"FIRMWARE/fw image.enc", "FIRMWARE/ZNT-D 2.15.enc", "FIRMWARE/other.enc", "FIRMWARE/notes.txt",
+              "FIRMWARE/.hidden.enc", "FIRMWARE/sub/inner.enc", "elsewhere.enc"})
             folder.Write(name, "00\n");
         dialog.InitialDir = u"FIRMWARE";
         dialog.DefaultExt = u".enc";
@@ -135,9 +136,10 @@ struct FltkOpenDialog : ::testing::Test {
 TEST_F(FltkOpenDialog, OpensInTheFolderWithRussianTextsAndTheNameFieldFocused) {
     DialogUser user({{Step::Key, "Escape"}});
     EXPECT_FALSE(dialog.Execute());
-    EXPECT_EQ(user.FirstShown(), (std::vector<std::string>{
-                                     "Открыть", "Папка: " + Whole("FIRMWARE"), "..", "sub/", "fw image.enc",
-                                     "other.enc", "Имя файла: |", "Открыть", "Тип файлов: .enc", "Отмена"}));
+    EXPECT_EQ(user.FirstShown(),
+              (std::vector<std::string>{"Открыть", "Папка: " + Whole("FIRMWARE"), "..", "sub/",
+                                        "fw image.enc", "other.enc", "ZNT-D 2.15.enc", "Имя файла: |",
+                                        "Открыть", "Тип файлов: .enc", "Отмена"}));
 }
 
 TEST_F(FltkOpenDialog, TypedNamesAndClicksPickAFileOrKeepTheDialogOpen) {
@@ -151,6 +153,9 @@ TEST_F(FltkOpenDialog, TypedNamesAndClicksPickAFileOrKeepTheDialogOpen) {
         {"a name without its extension",
          {{Step::Type, "fw image"}, {Step::Key, "Return"}},
          "FIRMWARE/fw image.enc"},
+        {"a name with a version and without its extension",
+         {{Step::Type, "ZNT-D 2.15"}, {Step::Key, "Return"}},
+         "FIRMWARE/ZNT-D 2.15.enc"},
         {"a folder, then a file in it",
          {{Step::Type, "sub"}, {Step::Key, "Return"}, {Step::Type, "inner"}, {Step::Key, "Return"}},
          "FIRMWARE/sub/inner.enc"},

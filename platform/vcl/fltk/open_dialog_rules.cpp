@@ -95,11 +95,19 @@ std::vector<FolderRow> ListFolder(const fs::path& folder, const FileFilter& filt
 }
 
 TypedName ResolveTypedName(const fs::path& folder, const std::string& typed, const std::string& defaultExt) {
-    fs::path path = Tidy(folder / typed);
+    const fs::path path = Tidy(folder / typed);
     if (IsFolder(path)) return {TypedName::Folder, path};
-    if (!defaultExt.empty() && !path.has_extension())
-        path += defaultExt.front() == '.' ? defaultExt : "." + defaultExt;
-    return {IsFile(path) ? TypedName::File : TypedName::Missing, path};
+    auto named = [](const fs::path& file) {
+        return TypedName{IsFile(file) ? TypedName::File : TypedName::Missing, file};
+    };
+    if (defaultExt.empty()) return named(path);
+    const std::string extension = defaultExt.front() == '.' ? defaultExt : "." + defaultExt;
+    fs::path extended = path;
+    extended += extension;
+    // A version in a name ("ZNT-D 2.15") reads as an extension, so a name that names no file is
+    // tried with the default extension too.
+    if (!path.has_extension() || (!IsFile(path) && path.extension() != extension)) return named(extended);
+    return named(path);
 }
 
 } // namespace vcl::fltk

@@ -30,8 +30,9 @@ struct TypedName {
     enum Kind { Folder, File, Missing } kind;
     std::filesystem::path path;
 };
-// The name taken in the folder shown, or as it stands when it is a whole path; a name without an
-// extension gets the default one where there is one.
+// The name taken in the folder shown, or as it stands when it is a whole path. A name without an
+// extension gets the default one where there is one; a name with another that names no file is
+// tried with the default one added.
 TypedName ResolveTypedName(const std::filesystem::path& folder, const std::string& typed,
                            const std::string& defaultExt);
 
