@@ -1,5 +1,7 @@
 #include "configurator/firmware_launch.h"
 
+#include <algorithm>
+
 #include "configurator/connection.h"
 #include "configurator/main_form.h"
 #include "configurator/main_globals.h"
@@ -11,6 +13,13 @@
 namespace {
 
 constexpr const char* LoaderNameFile = "loader_name.txt";
+
+// Editors end a text file with a line break (LF, or CR LF from Windows), which no program name
+// carries.
+TString FirstLine(TString text) {
+    text.resize(std::min(text.find_first_of(u"\r\n"), text.size()));
+    return text;
+}
 
 } // namespace
 
@@ -25,7 +34,7 @@ LoaderChoice ChooseLoader(const LoaderModel& model) {
     else
         loader = {TString("kflasher.exe"), TString()};
     if (FileExists(TString(LoaderNameFile)))
-        loader.fileName = ReadTextFile(TString(LoaderNameFile), CodePageCyrillic);
+        loader.fileName = FirstLine(ReadTextFile(TString(LoaderNameFile), CodePageCyrillic));
     return loader;
 }
 

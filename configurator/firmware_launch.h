@@ -20,8 +20,8 @@ struct LoaderChoice {
     TString tail;
 };
 
-// The model's loader; the text of "loader_name.txt" in the current folder, when there is one,
-// names the program instead (the tail stays the model's).
+// The model's loader; the first line of "loader_name.txt" in the current folder, when there is
+// one, names the program instead (the tail stays the model's).
 LoaderChoice ChooseLoader(const LoaderModel& model);
 // "FIRMWARE\" + file name + " " + port + " \"" + image path + "\"" + tail: the loaders lie in the
 // FIRMWARE folder of the current folder, and the image path may hold blanks.

@@ -44,7 +44,12 @@ TEST(LoaderCommandLine, ModelChoosesLoaderAndTailAndLoaderNameTxtNamesTheProgram
          u"FIRMWARE\\mflasher.exe COM2 \"/home/u/прошивка 2.enc\" 115200 -e -f"},
         {{false, true, true}, "my.exe", u"COM4", u"/a.enc", u"FIRMWARE\\my.exe COM4 \"/a.enc\" 115200 -e -f"},
         {{false, false, false}, "\xEC\xEE\xE9.exe", u"COM3", u"/a.enc", u"FIRMWARE\\мой.exe COM3 \"/a.enc\""},
-        {{false, false, true}, "my.exe\r\n", u"COM3", u"/a.enc", u"FIRMWARE\\my.exe\r\n COM3 \"/a.enc\""},
+        {{false, false, true}, "my.exe\r\n", u"COM3", u"/a.enc", u"FIRMWARE\\my.exe COM3 \"/a.enc\""},
+        {{false, false, false},
+         "my loader\nold.exe\n",
+         u"COM3",
+         u"/a.enc",
+         u"FIRMWARE\\my loader COM3 \"/a.enc\""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(UnicodeString(row.expected).ToUtf8());
