@@ -9,6 +9,8 @@
 #include "core/file_read.h"
 #include "core/launch.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/command_line.h"
+#include "platform/win32/message_box.h"
 
 namespace {
 
@@ -19,6 +21,20 @@ constexpr const char* LoaderNameFile = "loader_name.txt";
 TString FirstLine(TString text) {
     text.resize(std::min(text.find_first_of(u"\r\n"), text.size()));
     return text;
+}
+
+LoaderModel ConnectedModel(TForm1& form) {
+    return {form.GroupBox1->Visible(), form.ComboBox4->Visible(), SensorLink->baud == Rs485Baud};
+}
+
+// A sensor asked into its boot loader stays there until a loader flashes it, and no scan finds it
+// meanwhile, so a loader that is not there is named before anything is sent.
+bool LoaderPresent(TForm1& form) {
+    const TString program = TString("FIRMWARE\\") + ChooseLoader(ConnectedModel(form)).fileName;
+    if (win32::FindProgram(program, false)) return true;
+    MessageBoxW(form.Handle(), (TString(u"Не найдена программа прошивки ") + program).c_str(), u"Ошибка",
+                MB_OK | MB_ICONSTOP);
+    return false;
 }
 
 } // namespace
@@ -45,10 +61,8 @@ TString LoaderCommandLine(const LoaderChoice& loader, const TString& portName, c
 void RunFirmwareLoader() {
     if (!SensorLink) return;
     TForm1& form = *Form1;
-    const LoaderModel model{form.GroupBox1->Visible(), form.ComboBox4->Visible(),
-                            SensorLink->baud == Rs485Baud};
     const TString portName = SensorLink->portName;
-    const LoaderChoice loader = ChooseLoader(model);
+    const LoaderChoice loader = ChooseLoader(ConnectedModel(form));
     Disconnect();
     // No scan may open the port while the loader needs it.
     form.Timer1->SetEnabled(false);
@@ -69,7 +83,7 @@ void TForm1::Button7Click(TObject*) {
     // A click while a receive call is on the stack (a box of the decoder is up) waits for nothing:
     // the firmware start would delete the link that call is using.
     if (!SensorLink || PortsInUse()) return;
-    if (!OpenDialog1->Execute() || !SensorLink) return;
+    if (!OpenDialog1->Execute() || !SensorLink || !LoaderPresent(*this)) return;
     Label15->SetCaption(u"Прошивка");
     // The next steps block the window, so the state is drawn now.
     Label15->Repaint();

@@ -120,13 +120,42 @@ TEST_F(FirmwareLaunchTest, CloseDuringTheButtonsLoaderRunFollowsItsEnd) {
     EXPECT_EQ(LoaderArguments(), (std::vector<std::string>{"kflasher", "COM3", Image}));
 }
 
-TEST_F(FirmwareLaunchTest, LoaderThatCannotStartStillEndsInReady) {
-    sensor_emulator::Rs485SensorModel sensor;
+TEST_F(FirmwareLaunchTest, AMissingLoaderIsNamedAndTheSensorIsNotAskedToSwitch) {
+    struct Row {
+        const char* what;
+        bool selector;              // the controller variant's output choice is shown
+        std::string loaderNameFile; // empty: none
+        std::string placed;         // the loader in FIRMWARE, empty: none
+        std::u16string program;
+    };
+    const Row rows[] = {
+        {"the plain model's loader", false, "", "", u"FIRMWARE\\rflasher.exe"},
+        {"the controller variant's loader", true, "", "rflasher", u"FIRMWARE\\xflasher.exe"},
+        {"the loader named in the file", true, "my.exe\r\n", "xflasher", u"FIRMWARE\\my.exe"},
+    };
+    sensor_emulator::Rs485SensorModel sensor({.kind = 1});
     VirtualSerialLine line(3, sensor);
     ASSERT_TRUE(RunUntilConnected());
-    form.ComboBox4->Hide();
-    ClickFirmware();
-    ExpectLaunched("FIRMWARE\\rflasher.exe COM3 \"" + std::string(Image) + "\"");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::filesystem::remove_all("FIRMWARE");
+        std::filesystem::remove("loader_name.txt");
+        if (!row.placed.empty()) PlaceLoader(row.placed);
+        if (!row.loaderNameFile.empty()) folder.Write("loader_name.txt", row.loaderNameFile);
+        vcl::headless::Reset();
+        form.ComboBox4->SetVisible(row.selector);
+        const UnicodeString state = form.Label15->Caption();
+        RSport* const connected = SensorLink;
+        ClickFirmware();
+        ASSERT_EQ(vcl::headless::MessageBoxes().size(), 1u);
+        EXPECT_EQ(vcl::headless::MessageBoxes()[0].text,
+                  UnicodeString(u"Не найдена программа прошивки " + row.program));
+        EXPECT_EQ(SensorLink, connected);
+        EXPECT_EQ(form.Label15->Caption(), state);
+        for (const auto& request : Sent(line))
+            EXPECT_NE(request.frame.command, 0x3A);
+        EXPECT_EQ(FindLine("sleep 1000"), LogLines().size());
+    }
 }
 
 TEST_F(FirmwareLaunchTest, BootReplyOfRs485StartsTheLoaderAndACloseDuringItsRunWaitsForItsEnd) {
