@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libfltk1.3-dev libfontconfig-dev xvfb xauth x11-utils fonts-dejavu-core clang-format
-          clang libclang-rt-14-dev xdotool)
+          clang libclang-rt-14-dev xdotool xterm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

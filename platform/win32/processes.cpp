@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <mutex>
 #include <spawn.h>
@@ -87,6 +88,7 @@ class ProcessObject : public KernelObject {
 struct LaunchPlan {
     std::string program;
     std::vector<std::string> arguments; // argv[0] included
+    bool onPath = false;                // the program is a bare name looked for along PATH
 };
 
 std::optional<LaunchPlan> PlanLaunch(LPCWSTR applicationName, LPCWSTR commandLine) {
@@ -110,6 +112,23 @@ std::optional<LaunchPlan> PlanLaunch(LPCWSTR applicationName, LPCWSTR commandLin
     for (const auto& word : SplitArguments(line.substr(rest)))
         plan.arguments.push_back(PathToUtf8(word.c_str()));
     return plan;
+}
+
+// A program started in view gets a window of its own, as a console program does on Windows: a
+// terminal on the X display whose process ends with the program's, titled with the program's file
+// name, in UTF-8 and a font with Cyrillic glyphs.
+LaunchPlan InTerminalWindow(const LaunchPlan& plan) {
+    const std::string title = plan.program.substr(plan.program.rfind('/') + 1);
+    LaunchPlan window{
+        "xterm", {"xterm", "-T", title, "-fa", "DejaVu Sans Mono", "-fs", "11", "-en", "UTF-8", "-e"}, true};
+    window.arguments.push_back(plan.program);
+    window.arguments.insert(window.arguments.end(), plan.arguments.begin() + 1, plan.arguments.end());
+    return window;
+}
+
+bool HasDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    return display && *display;
 }
 
 // Spawns the child; its pid, or -1 with the last error set.
@@ -140,7 +159,8 @@ pid_t Spawn(const LaunchPlan& plan, bool hidden, LPCWSTR currentDirectory) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     pid_t pid = -1;
-    int error = posix_spawn(&pid, plan.program.c_str(), &actions, &attributes, argv.data(), environ);
+    int error = (plan.onPath ? posix_spawnp : posix_spawn)(&pid, plan.program.c_str(), &actions, &attributes,
+                                                           argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
@@ -174,7 +194,11 @@ BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, void* processAt
     auto plan = win32::PlanLaunch(applicationName, commandLine);
     if (!plan) return win32::FailWith(ERROR_FILE_NOT_FOUND);
     bool hidden = (startupInfo->dwFlags & STARTF_USESHOWWINDOW) && startupInfo->wShowWindow == SW_HIDE;
-    pid_t pid = win32::Spawn(*plan, hidden, currentDirectory);
+    pid_t pid = -1;
+    // Without a display or a terminal program the child shares this program's streams.
+    if (!hidden && win32::HasDisplay())
+        pid = win32::Spawn(win32::InTerminalWindow(*plan), false, currentDirectory);
+    if (pid < 0) pid = win32::Spawn(*plan, hidden, currentDirectory);
     if (pid < 0) return FALSE;
     int pidfd = win32::OpenPidfd(pid);
     if (pidfd < 0) { // a child that cannot be watched is not handed out

@@ -48,11 +48,13 @@ struct PROCESS_INFORMATION {
 
 // The program comes from `applicationName` when given (a path, not searched for), else from the
 // start of `commandLine`; the child's arguments come from `commandLine` (or are just the program).
-// Hidden (STARTF_USESHOWWINDOW with SW_HIDE): the child's standard streams go to /dev/null;
-// otherwise it shares the caller's terminal. The child inherits no descriptor beyond those
-// three. Supported: no security attributes, handles not inherited, creation flags 0, the
-// caller's environment; a current folder may be given. A program that is not found fails with
-// ERROR_FILE_NOT_FOUND and leaves `information` untouched.
+// Hidden (STARTF_USESHOWWINDOW with SW_HIDE): the child's standard streams go to /dev/null.
+// Otherwise it runs in a window of its own, an xterm on the X display (the handle is the
+// terminal's, whose process ends with the program's), or, with no display or no xterm, it shares
+// the caller's streams. The child inherits no descriptor beyond its three streams. Supported: no
+// security attributes, handles not inherited, creation flags 0, the caller's environment; a
+// current folder may be given. A program that is not found fails with ERROR_FILE_NOT_FOUND and
+// leaves `information` untouched (it is never handed to the terminal).
 BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, void* processAttributes,
                     void* threadAttributes, BOOL inheritHandles, DWORD creationFlags, LPVOID environment,
                     LPCWSTR currentDirectory, STARTUPINFOW* startupInfo, PROCESS_INFORMATION* information);
