@@ -15,6 +15,8 @@
 namespace {
 
 constexpr const char* LoaderNameFile = "loader_name.txt";
+// The loaders lie in this folder of the current folder; the command line names it as Windows does.
+constexpr const char* LoaderFolder = "FIRMWARE\\";
 
 // Editors end a text file with a line break (LF, or CR LF from Windows), which no program name
 // carries.
@@ -30,7 +32,7 @@ LoaderModel ConnectedModel(TForm1& form) {
 // A sensor asked into its boot loader stays there until a loader flashes it, and no scan finds it
 // meanwhile, so a loader that is not there is named before anything is sent.
 bool LoaderPresent(TForm1& form) {
-    const TString program = TString("FIRMWARE\\") + ChooseLoader(ConnectedModel(form)).fileName;
+    const TString program = TString(LoaderFolder) + ChooseLoader(ConnectedModel(form)).fileName;
     if (win32::FindProgram(program, false)) return true;
     MessageBoxW(form.Handle(), (TString(u"Не найдена программа прошивки ") + program).c_str(), u"Ошибка",
                 MB_OK | MB_ICONSTOP);
@@ -55,7 +57,7 @@ LoaderChoice ChooseLoader(const LoaderModel& model) {
 }
 
 TString LoaderCommandLine(const LoaderChoice& loader, const TString& portName, const TString& imagePath) {
-    return TString("FIRMWARE\\") + loader.fileName + " " + portName + " \"" + imagePath + "\"" + loader.tail;
+    return TString(LoaderFolder) + loader.fileName + " " + portName + " \"" + imagePath + "\"" + loader.tail;
 }
 
 void RunFirmwareLoader() {
